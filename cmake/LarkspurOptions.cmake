@@ -1,0 +1,19 @@
+# Shared compiler options: warnings as errors on both toolchains, optional sanitizers.
+option(LARKSPUR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(LARKSPUR_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+
+add_compile_options(-Wall -Wextra -Werror)
+
+if(LARKSPUR_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  # Windows binaries must not depend on the mingw runtime DLLs (regsvr32 and Wine cannot find them).
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(LARKSPUR_PLATFORM_DIR win32)
+else()
+  set(LARKSPUR_PLATFORM_DIR posix)
+endif()

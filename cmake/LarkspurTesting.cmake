@@ -1,0 +1,43 @@
+# GoogleTest for both toolchains and one helper to declare a test executable.
+enable_testing()
+
+if(CMAKE_CROSSCOMPILING)
+  # Debian ships only native GoogleTest binaries; build it from source for mingw.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(t gtest gtest_main gmock gmock_main)
+    target_compile_options(${t} PRIVATE -w)
+  endforeach()
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+  add_library(GTest::gmock_main ALIAS gmock_main)
+  set(LARKSPUR_TEST_LABEL wine)
+else()
+  find_package(GTest REQUIRED)
+  set(LARKSPUR_TEST_LABEL native)
+endif()
+
+# Where the tests find ../shared: Wine sees the Unix root as drive Z:.
+if(CMAKE_CROSSCOMPILING)
+  set(LARKSPUR_SHARED_DIR_FOR_TESTS "Z:${LARKSPUR_SHARED_DIR}")
+else()
+  set(LARKSPUR_SHARED_DIR_FOR_TESTS "${LARKSPUR_SHARED_DIR}")
+endif()
+
+# larkspur_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# One ctest entry per executable: gtest_discover_tests would run Wine at build time.
+function(larkspur_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  if(TARGET larkspur_test_support)
+    target_link_libraries(${name} PRIVATE larkspur_test_support)
+  endif()
+  target_compile_definitions(${name} PRIVATE
+      LARKSPUR_SHARED_DIR="${LARKSPUR_SHARED_DIR_FOR_TESTS}"
+      LARKSPUR_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS ${LARKSPUR_TEST_LABEL} TIMEOUT 900)
+endfunction()
