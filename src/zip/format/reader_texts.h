@@ -1,0 +1,30 @@
+// Every text the archive reader raises or shows, as exact byte strings (all plain ASCII). The
+// English messages are the engine's fixed ones; kDiskMissing is ours, for a set whose next disk
+// cannot be found without a person to insert it.
+#pragma once
+
+namespace larkspur::zip::reader_text {
+
+inline constexpr char kUserCanceledZipName[] = "User canceled setting zip file name.";
+// Spelt as the engine has always spelt it.
+inline constexpr char kUserCanceledDestDir[] = "User canceled Set Desination Directory";
+inline constexpr char kNotAValidZip[] = "Not a valid zip file!";
+inline constexpr char kIncompleteZip[] = "Incomplete Zip File";
+inline constexpr char kUserAborted[] = "User Aborted Operation";
+inline constexpr char kUserCanceledNewDisk[] = "User canceled loading new disk.";
+// "%d" is replaced by the index asked for.
+inline constexpr char kIndexOutOfRange[] = "Index %d is out of range";
+// "%d" is replaced by the disk number (from 1), "%s" by the file looked for.
+inline constexpr char kDiskMissing[] = "Disk %d of the multi-disk set is missing: %s";
+
+// The open-file dialog of a ZipName ending with "?".
+inline constexpr char kOpenZipTitle[] = "Open a Zip File";
+inline constexpr char kOpenZipFilter[] =
+    "Zip Files (*.ZIP)|*.zip|SFX Files (*.EXE)|*.exe|Jar Files (*.JAR)|*.jar|All Files (*.*)|*.*";
+inline constexpr char kOpenZipFallbackDir[] = "C:\\";
+
+// The default disk prompt: kInsertDisk + number + kOfMultiDiskSet, in a box without caption.
+inline constexpr char kInsertDisk[] = "Please insert disk ";
+inline constexpr char kOfMultiDiskSet[] = " of the multi-disk set.";
+
+} // namespace larkspur::zip::reader_text

@@ -1,0 +1,211 @@
+// Reading an archive's directory: the end record (or the configuration file of a multi-disk
+// set), what to do without one, the central headers front to back with the repair paths, and
+// the comments a multi-disk set must load while its disk is at hand.
+#include "zip/format/zip_reader.h"
+
+#include "platform/file_dialogs.h"
+#include "zip/format/list_error.h"
+#include "zip/format/reader_texts.h"
+#include "zip/format/zfc_config.h"
+
+namespace larkspur::zip {
+
+// The state of one ReadDirectory call: which stream the headers come from now.
+class TZipReader::DirectoryRead {
+public:
+  DirectoryRead(TZipReader& reader, TStream& archive)
+      : r_(reader), archive_(&archive), in_(&archive) {}
+
+  void run() {
+    if (locateEndRecord()) {
+      positionAtCentralDirectory();
+    } else {
+      handleMissingEndRecord();
+    }
+    if (!r_.entries_)
+      r_.entries_ = newDirectory();
+    readCentralHeaders();
+    loadMultiDiskComment();
+    TEndCentral& end = r_.endRecord_;
+    r_.diskCount_ = end.ThisDisk + 1;
+    r_.activeDisk_ = config_ ? 0 : end.ThisDisk;
+    r_.SortDirectory(r_.SortMode);
+  }
+
+private:
+  // The end record of the archive, else of its configuration file. A comment change not yet
+  // written survives a read of the file it belongs to.
+  bool locateEndRecord() {
+    TEndCentral& end = r_.endRecord_;
+    const bool keepComment = end.Modified;
+    const std::string pending = end.Comment().value_or(std::string());
+    end.Clear();
+    bool found = end.LocateEndRecord(*archive_);
+    if (!found && !r_.archiveIsStream_) {
+      config_ = OpenConfigFile(r_.zipName_, end, kStreamBufferSize);
+      if (config_) {
+        in_ = config_.get();
+        found = true;
+      }
+    }
+    if (keepComment) {
+      end.SetComment(pending);
+      end.Modified = true;
+    }
+    return found;
+  }
+
+  void positionAtCentralDirectory() {
+    const TEndCentral& end = r_.endRecord_;
+    r_.activeDisk_ = config_ ? 0 : end.ThisDisk;
+    r_.SetMultiMode(end.ThisDisk == 0 ? TMultiMode::mmNone : r_.spreadOfZipName());
+    if (end.TotalEntries == 0)
+      return;
+    if (!config_ && r_.MultiMode() != TMultiMode::mmNone &&
+        end.CentralStartDisk != r_.activeDisk_) {
+      switchTo(end.CentralStartDisk + 1);
+    }
+    in_->Seek(config_ ? 0 : end.CentralOffset, 0);
+  }
+
+  void handleMissingEndRecord() {
+    if (r_.OnInCompleteZip)
+      r_.OnInCompleteZip(r_, r_.IncompleteZipMode);
+    switch (r_.IncompleteZipMode) {
+    case TIncompleteZipMode::izAssumeNotAZip:
+      throw ENotAZipFile(reader_text::kNotAValidZip);
+    case TIncompleteZipMode::izAssumeBad:
+      if (!r_.rebuildFromLocalHeaders(*archive_)) {
+        platform::showCursor(platform::CursorShape::Default);
+        fail();
+      }
+      return;
+    default:
+      throw EIncompleteZip(reader_text::kIncompleteZip);
+    }
+  }
+
+  [[noreturn]] void fail() {
+    r_.ClearArchive();
+    throw EBadZipFile(reader_text::kNotAValidZip);
+  }
+
+  // After a rebuild the central headers, if any, follow the last local entry in the archive.
+  void rebuildOrFail() {
+    if (!r_.rebuildFromLocalHeaders(*archive_))
+      fail();
+    in_ = archive_;
+    config_.reset();
+  }
+
+  // The disk's file replaces the archive stream: both the headers and a rebuild go on there.
+  TStream& switchTo(int disk) {
+    archive_ = in_ = &r_.SwitchToDisk(disk);
+    return *in_;
+  }
+
+  void readCentralHeaders() {
+    const bool spread = !config_ && r_.MultiMode() != TMultiMode::mmNone;
+    const bool loadComments = config_ || r_.endRecord_.ThisDisk != 0;
+    const TNextDiskHandler nextDisk = [this]() -> TStream& { return switchTo(r_.activeDisk_ + 2); };
+    for (int i = 0; i < r_.endRecord_.TotalEntries; ++i) {
+      auto entry = std::make_unique<TZipHeaderInfo>();
+      const bool withHandler = spread && !r_.rebuilt_;
+      if (!entry->ReadCentralHeader(*in_, withHandler ? nextDisk : TNextDiskHandler())) {
+        if (r_.rebuilt_)
+          break;
+        if (r_.MultiMode() != TMultiMode::mmNone)
+          fail();
+        rebuildOrFail();
+        i = -1; // start again, now completing the rebuilt entries
+        continue;
+      }
+      // The directory keeps no central extra bytes, so none are ever written back.
+      entry->CentralExtraLength = 0;
+      if (r_.rebuilt_) {
+        completeRebuiltEntry(*entry);
+        continue;
+      }
+      if (loadComments && entry->HasComment())
+        loadCommentJustRead(*entry);
+      if (!addEntry(entry)) {
+        rebuildOrFail();
+        i = -1;
+      }
+    }
+  }
+
+  bool addEntry(std::unique_ptr<TZipHeaderInfo>& entry) {
+    try {
+      r_.entries_->AddOwned(entry);
+      return true;
+    } catch (const EListError&) {
+      return false; // a second entry at the same disk and offset
+    }
+  }
+
+  // The central header of an entry found by the local-header scan fills in what the local
+  // header lacks; the entry keeps where its local header really is and its extra length.
+  void completeRebuiltEntry(const TZipHeaderInfo& central) {
+    TZipHeaderInfo& key = r_.workEntry_;
+    key.DiskNumberStart = central.DiskNumberStart;
+    key.LocalHeaderOffset = central.LocalHeaderOffset;
+    int index = 0;
+    if (!r_.entries_->Find(&key, index))
+      return;
+    auto& local = *static_cast<TZipHeaderInfo*>(r_.entries_->Get(index));
+    const std::uint32_t offset = local.LocalHeaderOffset;
+    const std::uint16_t extra = local.LocalExtraLength;
+    local.Assign(central);
+    local.LocalHeaderOffset = offset;
+    local.LocalExtraLength = extra;
+  }
+
+  // The comment of the header just read ends where the stream stands now.
+  void loadCommentJustRead(TZipHeaderInfo& entry) {
+    const std::int64_t end = in_->Position();
+    if (end < entry.FileCommentLength)
+      return;
+    entry.SetFileComment(readBytesAt(*in_, end - entry.FileCommentLength, entry.FileCommentLength));
+    in_->Seek(end, 0);
+  }
+
+  void loadMultiDiskComment() {
+    TEndCentral& end = r_.endRecord_;
+    if (end.ThisDisk == 0 || !end.HasComment() || end.Comment())
+      return;
+    if (config_) {
+      end.SetComment(readBytesAt(*config_, end.CommentPosition, end.CommentLength));
+      end.Modified = false;
+      return;
+    }
+    if (r_.activeDisk_ != end.ThisDisk)
+      switchTo(end.ThisDisk + 1);
+    const bool modified = end.Modified;
+    end.SetComment(readBytesAt(*in_, end.CommentPosition, end.CommentLength));
+    end.Modified = modified;
+  }
+
+  TZipReader& r_;
+  TStream* archive_; // the archive's file, or the disk switched to last
+  TStream* in_;      // where the central headers come from: the archive or the .zfc file
+  std::unique_ptr<TLFNFileStream> config_;
+};
+
+void TZipReader::ReadDirectory(TStream& stream) {
+  archiveTime_ =
+      archiveIsStream_ ? TArchiveStamp{platform::currentDosTime(), 0} : ArchiveStampOf(zipName_);
+  // Each read may rebuild once; a flag left from an earlier read would drop every entry.
+  rebuilt_ = false;
+  dropDirectory();
+  try {
+    DirectoryRead(*this, stream).run();
+  } catch (...) {
+    // Half a directory must not pass for the archive's: the next open reads it again.
+    dropDirectory();
+    archiveTime_ = {};
+    throw;
+  }
+}
+
+} // namespace larkspur::zip
