@@ -1,0 +1,35 @@
+// What the add-to-archive dialog needs of the ZIP writer: the settings it sets before each run,
+// the one-item files list, the run itself and the per-file progress event. The real writer is
+// plugged in through an adapter; tests use a fake.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace larkspur::dialog {
+
+class ArchiveWriter {
+public:
+  // Sender is implied; the argument is the percentage (0 to 100) of the file being read.
+  using FilePercentEvent = std::function<void(int percent)>;
+
+  virtual ~ArchiveWriter() = default;
+
+  // The writer keeps a non-empty RootDir ending in a separator; rootDir() answers that form.
+  virtual void setRootDir(const std::string& dir) = 0;
+  virtual std::string rootDir() const = 0;
+  virtual void setZipName(const std::string& name) = 0;
+  virtual void addToFilesList(const std::string& entry) = 0;
+  virtual void setRecurse(bool recurse) = 0;
+  virtual void setStorePaths(bool storePaths) = 0;
+  virtual void setPackLevel(int level) = 0;
+  // One zip operation over FilesList, which it empties; raises larkspur::Error on failure.
+  virtual void zip() = 0;
+  virtual void setOnFilePercentDone(FilePercentEvent event) = 0;
+};
+
+// The product's writer (defined beside the writer adapter).
+std::unique_ptr<ArchiveWriter> makeZipWriter();
+
+} // namespace larkspur::dialog

@@ -1,0 +1,100 @@
+// The platform file: creation, open modes, short transfers, seeking and sizes.
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "support/file_contents.h"
+#include "support/temp_dir.h"
+
+namespace larkspur::platform {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+TEST(File, CreateEmptiesAnExistingFile) {
+  TempDir dir;
+  const std::string name = dir.file("a.bin");
+  writeFile(name, "old contents");
+  {
+    File file = File::create(name);
+    EXPECT_EQ(file.size(), 0);
+    EXPECT_EQ(file.write("new", 3), 3u);
+    EXPECT_EQ(file.seek(0, SeekOrigin::Begin), 0);
+    char back[8] = {};
+    EXPECT_EQ(file.read(back, sizeof back), 3u); // created files are readable too
+    EXPECT_EQ(std::string(back, 3), "new");
+  }
+  EXPECT_EQ(readFile(name), "new");
+}
+
+TEST(File, OpenMissingOrDirectoryRaisesOpenError) {
+  TempDir dir;
+  EXPECT_THROW(File::open(dir.file("missing"), Access::Read, Share::DenyNone), FileOpenError);
+  EXPECT_THROW(File::open(dir.path(), Access::Read, Share::DenyNone), FileOpenError);
+  EXPECT_THROW(File::create(dir.file("no") + kPathDelimiter + "x"), FileCreateError);
+}
+
+TEST(File, OpenErrorNamesTheFile) {
+  TempDir dir;
+  try {
+    File::open(dir.file("missing"), Access::Read, Share::DenyWrite);
+    FAIL();
+  } catch (const FileOpenError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + dir.file("missing") + "\". ", 0),
+              0u);
+  }
+}
+
+TEST(File, ReadsShortAtTheEndAndSeeksFromEachOrigin) {
+  TempDir dir;
+  const std::string name = dir.file("a.bin");
+  writeFile(name, "0123456789");
+  File file = File::open(name, Access::Read, Share::DenyWrite);
+  EXPECT_EQ(file.size(), 10);
+  EXPECT_EQ(file.seek(-3, SeekOrigin::End), 7);
+  char buffer[8] = {};
+  EXPECT_EQ(file.read(buffer, sizeof buffer), 3u);
+  EXPECT_EQ(std::string(buffer, 3), "789");
+  EXPECT_EQ(file.read(buffer, sizeof buffer), 0u);
+  EXPECT_EQ(file.seek(-5, SeekOrigin::Current), 5);
+  EXPECT_EQ(file.seek(2, SeekOrigin::Begin), 2);
+  EXPECT_THROW(file.seek(-1, SeekOrigin::Begin), FileIoError);
+}
+
+TEST(File, ReadOnlyFileRefusesWrites) {
+  TempDir dir;
+  const std::string name = dir.file("a.bin");
+  writeFile(name, "abc");
+  File file = File::open(name, Access::Read, Share::DenyNone);
+  EXPECT_EQ(file.write("x", 1), 0u);
+  EXPECT_EQ(readFile(name), "abc");
+}
+
+TEST(File, SetSizeTruncatesAndExtends) {
+  TempDir dir;
+  const std::string name = dir.file("a.bin");
+  writeFile(name, "abcdef");
+  {
+    File file = File::open(name, Access::ReadWrite, Share::Exclusive);
+    EXPECT_TRUE(file.setSize(2));
+    EXPECT_EQ(file.size(), 2);
+    EXPECT_TRUE(file.setSize(4));
+    file.flushToDisk();
+  }
+  EXPECT_EQ(readFile(name), std::string("ab\0\0", 4));
+}
+
+TEST(File, MovedFromFileKeepsOneOwner) {
+  TempDir dir;
+  const std::string name = dir.file("a.bin");
+  File first = File::create(name);
+  File second = std::move(first);
+  EXPECT_EQ(second.write("xy", 2), 2u);
+  File third = File::create(dir.file("b.bin"));
+  third = std::move(second);
+  EXPECT_EQ(third.size(), 2);
+}
+
+} // namespace
+} // namespace larkspur::platform

@@ -1,0 +1,50 @@
+// Temporary test folders, made and removed through the platform layer itself.
+#include "support/temp_dir.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace larkspur::test {
+
+TempDir::TempDir() {
+  // Reserve a unique name with a temporary file, then put a folder in its place.
+  const std::string reserved = platform::makeTempFile(platform::tempDirectory(), "LKT");
+  platform::deleteFile(reserved);
+  path_ = reserved + ".d";
+  if (!platform::createDirectory(path_))
+    throw std::runtime_error("cannot create test folder " + path_);
+}
+
+TempDir::~TempDir() {
+  removeTree(path_);
+}
+
+std::string TempDir::file(const std::string& name) const {
+  return path_ + platform::kPathDelimiter + name;
+}
+
+void removeTree(const std::string& path) {
+  if (!platform::directoryExists(path))
+    return;
+  std::vector<platform::FindData> entries;
+  for (platform::DirectoryFind find(path + platform::kPathDelimiter + "*.*"); find.ok();
+       find.advance()) {
+    entries.push_back(find.current());
+  }
+  for (const auto& entry : entries) {
+    if (entry.name == "." || entry.name == "..")
+      continue;
+    const std::string child = path + platform::kPathDelimiter + entry.name;
+    if (entry.attributes & platform::faDirectory) {
+      removeTree(child);
+    } else {
+      platform::setFileAttributes(child, platform::faArchive);
+      platform::deleteFile(child);
+    }
+  }
+  platform::removeDirectory(path);
+}
+
+} // namespace larkspur::test

@@ -1,0 +1,27 @@
+// A fresh, empty folder for one test, removed with everything in it when the object goes.
+#pragma once
+
+#include <string>
+
+namespace larkspur::test {
+
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder without a trailing separator.
+  const std::string& path() const { return path_; }
+  // path() + separator + name.
+  std::string file(const std::string& name) const;
+
+private:
+  std::string path_;
+};
+
+// Deletes a folder and everything beneath it (read-only files included); missing is fine.
+void removeTree(const std::string& path);
+
+} // namespace larkspur::test
