@@ -136,11 +136,15 @@ struct StarGroup {
   bool tailEmpty = false; // nothing follows the star's set
   std::size_t questionMarks = 0;
   std::size_t rest = 0; // the pattern position after the group
+  // The first text position at which a walk can meet this star: every element before it takes
+  // one byte. Outcomes for earlier positions are never asked for, so they are not worked out.
+  std::size_t earliest = 0;
 };
 
-// The next star that a walk from `pos` can reach, skipping over sets as a walk does.
-std::size_t nextStar(std::string_view p, std::size_t pos) {
-  while (pos < p.size()) {
+// The next star that a walk from `pos` can reach, skipping over sets as a walk does; `elements`
+// counts the bytes of text the walk takes on the way.
+std::size_t nextStar(std::string_view p, std::size_t pos, std::size_t& elements) {
+  for (; pos < p.size(); ++pos, ++elements) {
     if (p[pos] == '*')
       return pos;
     if (p[pos] == '<') {
@@ -148,15 +152,16 @@ std::size_t nextStar(std::string_view p, std::size_t pos) {
       if (pos == kNone)
         return kNone;
     }
-    ++pos;
   }
   return kNone;
 }
 
 std::vector<StarGroup> starGroups(std::string_view p) {
   std::vector<StarGroup> groups;
-  for (std::size_t star = nextStar(p, 0); star != kNone;) {
+  std::size_t elements = 0;
+  for (std::size_t star = nextStar(p, 0, elements); star != kNone;) {
     StarGroup& g = groups.emplace_back();
+    g.earliest = elements;
     std::size_t pos = star;
     if (pos + 1 < p.size() && p[pos + 1] == '<') {
       if (!readStarSet(p, pos, g.set)) {
@@ -172,7 +177,8 @@ std::vector<StarGroup> starGroups(std::string_view p) {
     for (; pos < p.size() && (p[pos] == '*' || p[pos] == '?'); ++pos)
       g.questionMarks += p[pos] == '?';
     g.rest = pos;
-    star = nextStar(p, pos);
+    elements += g.questionMarks;
+    star = nextStar(p, pos, elements);
   }
   return groups;
 }
@@ -221,14 +227,15 @@ private:
   void afterStar(const StarGroup& g, const std::vector<Code>& afterNextStar,
                  std::vector<Code>& out) const {
     const std::size_t m = t_.size();
+    const std::size_t first = std::min(g.earliest, m);
     if (g.unsatisfiable) {
-      std::fill(out.begin(), out.end(), kPatternRemains);
+      std::fill(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(), kPatternRemains);
       return;
     }
     if (g.tailEmpty) {
       // The run takes the rest of the text: every byte must pass the set.
       bool allPass = true;
-      for (std::size_t u = m; u-- > 0;) {
+      for (std::size_t u = m; u-- > first;) {
         allPass = allPass && g.set.accepts(byteAt(t_, u));
         out[u] = allPass ? kMatch : kPatternRemains;
       }
@@ -240,7 +247,7 @@ private:
       // fails (and the set admits the byte) does the run take the byte and go on. The outcome
       // reported is that of the last attempt.
       Code later = kNoAttempt;
-      for (std::size_t u = m; u-- > 0;) {
+      for (std::size_t u = m; u-- > first;) {
         const unsigned char c = byteAt(t_, u);
         Code r = kNoAttempt;
         if (byteAt(p_, g.rest) == c || p_[g.rest] == '<')
@@ -253,7 +260,7 @@ private:
       }
     }
     // The question marks take their bytes first; out[u + k] is still the unshifted value.
-    for (std::size_t u = 0; u < m; ++u) {
+    for (std::size_t u = first; u < m; ++u) {
       const std::size_t v = u + g.questionMarks;
       if (v >= m)
         out[u] = kPatternRemains;

@@ -54,7 +54,7 @@ private:
     const std::size_t pn = p_.size() - p0;
     const std::size_t tn = t_.size() - t0;
     StarSet set;
-    if (p_.substr(p0) == "*")
+    if (std::string_view(p_).substr(p0) == "*")
       return 1;
     int r = 0;
     std::size_t p = 0;
