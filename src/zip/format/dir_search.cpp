@@ -87,6 +87,10 @@ TSearchData& TDirSearch::push(const std::string& directory, const std::string& p
 }
 
 void TDirSearch::Next(platform::FindData& findData, std::string& name) {
+  if (Levels.empty()) {
+    name.clear(); // the search is over already
+    return;
+  }
   for (;;) {
     TSearchData* s = Levels[Depth].get();
     if (s->LastResult != 0) {

@@ -170,6 +170,13 @@ TEST_F(DirSearchTest, FollowsSeveralDirectoryPatternsInTurn) {
 TEST_F(DirSearchTest, EndsAtOnceWhenTheStartFolderIsMissing) {
   EXPECT_THAT(walk(dir, "missing", true, "*"), IsEmpty());
   EXPECT_THAT(walk(dir, "missing/2*", true, "*"), IsEmpty());
+  // Asking again after the end is harmless.
+  TDirSearch search(dir.file("missing"), true, "*");
+  platform::FindData found;
+  std::string name = "x";
+  search.Next(found, name);
+  search.Next(found, name);
+  EXPECT_EQ(name, "");
 }
 
 // An empty start path means the current folder, also in front of a directory pattern.
