@@ -16,11 +16,10 @@ void reportUnexpected(const char* what) {
   MessageBoxA(nullptr, failureText(what).c_str(), nullptr, MB_OK | MB_ICONERROR);
 }
 
-} // namespace
-
-void ShowAddToArchiveDialog(const std::vector<std::string>& paths) {
+// Runs a command; whatever it raises is shown, never passed on to the shell.
+template <typename Command> void reportingFailures(Command command) {
   try {
-    win32::DialogRegistry::instance().open(paths, makeZipWriter(), systemFileProbe());
+    command();
   } catch (const std::exception& e) {
     reportUnexpected(e.what());
   } catch (...) {
@@ -28,14 +27,17 @@ void ShowAddToArchiveDialog(const std::vector<std::string>& paths) {
   }
 }
 
+} // namespace
+
+void ShowAddToArchiveDialog(const std::vector<std::string>& paths) {
+  reportingFailures(
+      [&] { win32::DialogRegistry::instance().open(paths, makeZipWriter(), systemFileProbe()); });
+}
+
 void CompressDirectly(const std::vector<std::string>& paths) {
-  try {
+  reportingFailures([&] {
     win32::DialogRegistry::instance().compressDirectly(paths, makeZipWriter(), systemFileProbe());
-  } catch (const std::exception& e) {
-    reportUnexpected(e.what());
-  } catch (...) {
-    reportUnexpected(texts::kUnknownFailure.data());
-  }
+  });
 }
 
 bool DialogsExist() {

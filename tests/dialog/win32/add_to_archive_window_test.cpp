@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "dialog/commands.h"
 #include "dialog/dialog_texts.h"
 #include "dialog/win32/dialog_registry.h"
 #include "dialog/win32/form_layout.h"
@@ -21,7 +22,6 @@ namespace {
 
 using testing::FakeFiles;
 using testing::FakeWriter;
-using testing::MessageBoxWatcher;
 using testing::nativePath;
 using testing::SeenBox;
 
@@ -205,12 +205,7 @@ TEST_P(WarningTest, IsAModalErrorBoxWithItsExactText) {
   SetWindowTextA(dialog->control(idEdit1), c.edit);
   if (c.archiveExists)
     files.addFile(nativePath("/work/") + c.edit);
-  std::vector<SeenBox> boxes;
-  {
-    MessageBoxWatcher watcher;
-    click(idAddButton);
-    boxes = watcher.boxes();
-  }
+  const std::vector<SeenBox> boxes = testing::boxesShownDuring([&] { click(idAddButton); });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, L"Error");
   EXPECT_EQ(boxes[0].text, testing::utf8ToWide(c.text->utf8));
@@ -232,12 +227,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WindowTest, RunFailureIsShownAndTheDialogStaysOpen) {
   open({"/work/a", "/work/b"});
   writer->onZip = [](std::size_t) { throw Error("Disk full"); };
-  std::vector<SeenBox> boxes;
-  {
-    MessageBoxWatcher watcher;
-    click(idAddButton);
-    boxes = watcher.boxes();
-  }
+  const std::vector<SeenBox> boxes = testing::boxesShownDuring([&] { click(idAddButton); });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, L"Disk full.");
   EXPECT_EQ(boxes[0].caption, L"dialog_window_tests"); // the module's title
@@ -327,13 +317,10 @@ TEST_F(WindowTest, DirectCompressionAddsAndClosesTheDialog) {
 TEST_F(WindowTest, DirectCompressionOfAnExistingArchiveWarnsAndCloses) {
   files.addFile(nativePath("/work/src.zip"));
   FakeWriter fake;
-  std::vector<SeenBox> boxes;
-  {
-    MessageBoxWatcher watcher;
+  const std::vector<SeenBox> boxes = testing::boxesShownDuring([&] {
     registry.compressDirectly({nativePath("/work/src")},
                               std::make_unique<testing::ForwardingWriter>(fake), files);
-    boxes = watcher.boxes();
-  }
+  });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, testing::utf8ToWide(texts::kArchiveExists.utf8));
   EXPECT_TRUE(fake.runs.empty());
@@ -343,15 +330,32 @@ TEST_F(WindowTest, DirectCompressionOfAnExistingArchiveWarnsAndCloses) {
 TEST_F(WindowTest, DirectCompressionFailureIsShownAndNeverEscapes) {
   auto owned = std::make_unique<FakeWriter>();
   owned->onZip = [](std::size_t) { throw Error("Disk full"); };
-  std::vector<SeenBox> boxes;
-  {
-    MessageBoxWatcher watcher;
+  const std::vector<SeenBox> boxes = testing::boxesShownDuring([&] {
     EXPECT_NO_THROW(registry.compressDirectly({nativePath("/work/a")}, std::move(owned), files));
-    boxes = watcher.boxes();
-  }
+  });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, L"Disk full.");
   EXPECT_EQ(registry.size(), 0u);
+}
+
+// ---- The module's entry points -----------------------------------------------------------------
+
+TEST(Commands, ShowReturnsWithTheDialogOpenAndItLivesUntilClosedOrDestroyed) {
+  ShowAddToArchiveDialog({nativePath("/work/a.txt"), nativePath("/work/b.txt")});
+  HWND window = FindWindowW(kFormClass, nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(DialogsExist());
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(DialogsExist());
+  EXPECT_FALSE(IsWindow(window));
+
+  ShowAddToArchiveDialog({nativePath("/work/a.txt")});
+  window = FindWindowW(kFormClass, nullptr);
+  ASSERT_NE(window, nullptr);
+  DestroyAllDialogs();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(DialogsExist());
 }
 
 } // namespace

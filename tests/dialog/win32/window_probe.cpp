@@ -184,4 +184,10 @@ void MessageBoxWatcher::watch() {
   }
 }
 
+std::vector<SeenBox> boxesShownDuring(const std::function<void()>& action) {
+  MessageBoxWatcher watcher;
+  action();
+  return watcher.boxes();
+}
+
 } // namespace larkspur::dialog::testing

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -54,5 +55,8 @@ private:
   std::vector<SeenBox> boxes_;
   std::thread thread_;
 };
+
+// Runs `action` with a watcher answering its message boxes; returns what they showed.
+std::vector<SeenBox> boxesShownDuring(const std::function<void()>& action);
 
 } // namespace larkspur::dialog::testing
