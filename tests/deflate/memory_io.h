@@ -27,7 +27,7 @@ public:
     --readsBeforeFailure;
     std::uint32_t n = std::uint32_t(std::min<std::size_t>(count, input_.size() - offset_));
     n = std::min(n, maxReadSize);
-    std::memcpy(destination, input_.data() + offset_, n);
+    if (n != 0) std::memcpy(destination, input_.data() + offset_, n);
     offset_ += n;
     crc = update_crc(crc, destination, n);
     readResults.push_back(n);
