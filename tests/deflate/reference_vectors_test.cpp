@@ -55,7 +55,7 @@ Bytes loadInput(const std::string& name) {
 }
 
 TEST(ReferenceVectors, ManifestIsPresent) {
-  EXPECT_GE(loadManifest().size(), 100u) << "vectors not found under " << LARKSPUR_SHARED_DIR;
+  EXPECT_GE(loadManifest().size(), 100u) << "vectors not found under " << sharedPath("vectors");
 }
 
 class ReferenceVector : public ::testing::TestWithParam<TVector> {};

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "support/shared_data.h"
+
 namespace larkspur::deflate::test {
 
-inline std::string sharedPath(const std::string& relative) {
-  return std::string(LARKSPUR_SHARED_DIR) + "/" + relative;
-}
+// Paths of the shared data folder (vectors, corpora).
+using larkspur::test::sharedPath;
 
 // The whole file, or an empty vector with ok = false when it cannot be read.
 inline std::vector<std::uint8_t> readFile(const std::string& path, bool* ok = nullptr) {
