@@ -19,6 +19,8 @@ namespace larkspur::test {
 
 #ifndef _WIN32
 
+std::optional<std::string> hostPath(const std::string& path) { return path; }
+
 std::optional<int> runHostCommand(const std::string& directory, const std::string& command, int) {
   const std::string line = "cd '" + directory + "' && (" + command + ")";
   const int status = std::system(line.c_str());
@@ -34,7 +36,9 @@ namespace {
 // Wine's own export that maps a Windows path to the Unix one; absent on real Windows.
 using UnixNameFunction = char*(__cdecl*)(const WCHAR*);
 
-std::optional<std::string> unixPathOf(const std::string& path) {
+} // namespace
+
+std::optional<std::string> hostPath(const std::string& path) {
   auto function = reinterpret_cast<UnixNameFunction>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (function == nullptr)
@@ -50,11 +54,9 @@ std::optional<std::string> unixPathOf(const std::string& path) {
   return result;
 }
 
-} // namespace
-
 std::optional<int> runHostCommand(const std::string& directory, const std::string& command,
                                   int timeoutSeconds) {
-  const auto unixDir = unixPathOf(directory);
+  const auto unixDir = hostPath(directory);
   if (!unixDir)
     return std::nullopt;
   const std::string statusFile = directory + "\\.host_status";

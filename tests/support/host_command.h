@@ -8,6 +8,10 @@
 
 namespace larkspur::test {
 
+// The host system's name for a native path of this test's system (itself on POSIX); nullopt
+// when host programs cannot be run here.
+std::optional<std::string> hostPath(const std::string& path);
+
 // Runs `command` with /bin/sh in `directory` (a native path of this test's system) and returns
 // its exit status; nullopt when host programs cannot be run here (Windows outside Wine) or the
 // command did not finish within `timeoutSeconds`. `command` must not contain double quotes.

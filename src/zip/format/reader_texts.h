@@ -1,6 +1,6 @@
 // Every text the archive reader raises or shows, as exact byte strings (all plain ASCII). The
-// English messages are the engine's fixed ones; kDiskMissing is ours, for a set whose next disk
-// cannot be found without a person to insert it.
+// English messages are the engine's fixed ones; kDiskMissing and kZip64Archive are ours, for a
+// set whose next disk cannot be found without a person to insert it and for 64-bit archives.
 #pragma once
 
 namespace larkspur::zip::reader_text {
@@ -16,6 +16,10 @@ inline constexpr char kUserCanceledNewDisk[] = "User canceled loading new disk."
 inline constexpr char kIndexOutOfRange[] = "Index %d is out of range";
 // "%d" is replaced by the disk number (from 1), "%s" by the file looked for.
 inline constexpr char kDiskMissing[] = "Disk %d of the multi-disk set is missing: %s";
+
+// An archive whose end record only points at 64-bit records (more than 65535 entries, 4 GiB).
+inline constexpr char kZip64Archive[] =
+    "Not a valid zip file! The archive uses 64-bit zip extensions, which cannot be read";
 
 // The open-file dialog of a ZipName ending with "?".
 inline constexpr char kOpenZipTitle[] = "Open a Zip File";

@@ -2,8 +2,6 @@
 // the directory, the sorted view, and the per-entry questions (date-time, comments).
 #include "zip/format/zip_reader.h"
 
-#include <ctime>
-
 #include "platform/file_dialogs.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -211,11 +209,8 @@ TZipHeaderInfo& TZipReader::Entry(int index) const {
   return *static_cast<TZipHeaderInfo*>(SortedEntries()->Get(index));
 }
 
-platform::DateTime TZipReader::EntryDateTime(int index) {
-  const platform::DateTime time = platform::splitDosTime(Entry(index).FileDateTime);
-  if (platform::isValidDateTime(time))
-    return time;
-  return platform::localDateTime(std::time(nullptr));
+DateTime TZipReader::EntryDateTime(int index) {
+  return DosDateTimeToDateTime(Entry(index).FileDateTime).value_or(NowDateTime());
 }
 
 std::string TZipReader::readBytesAt(TStream& stream, std::int64_t position, std::int64_t length) {

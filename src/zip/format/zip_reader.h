@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dos_time.h"
+#include "zip/format/dos_date_time.h"
 #include "zip/format/end_central.h"
 #include "zip/format/lfn_file_stream.h"
 #include "zip/format/sorted_zip.h"
@@ -163,7 +163,7 @@ public:
   void SortDirectory(TZipSortMode mode);
 
   // Indexes count from 0 in SortedEntries order; outside the directory: EListError.
-  platform::DateTime EntryDateTime(int index);
+  DateTime EntryDateTime(int index);
   std::string EntryComment(int index);
   void SetEntryComment(int index, std::string_view text);
   std::string ArchiveComment();

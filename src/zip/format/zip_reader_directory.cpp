@@ -13,6 +13,9 @@ namespace larkspur::zip {
 // The state of one ReadDirectory call: which stream the headers come from now.
 class TZipReader::DirectoryRead {
 public:
+  // The 64-bit end-of-central-directory locator that may precede the end record.
+  static constexpr int kZip64LocatorSize = 20;
+
   DirectoryRead(TZipReader& reader, TStream& archive)
       : r_(reader), archive_(&archive), in_(&archive) {}
 
@@ -57,15 +60,55 @@ private:
 
   void positionAtCentralDirectory() {
     const TEndCentral& end = r_.endRecord_;
+    if (!config_ && usesZip64Fields())
+      throw EBadZipFile(reader_text::kZip64Archive);
     r_.activeDisk_ = config_ ? 0 : end.ThisDisk;
     r_.SetMultiMode(end.ThisDisk == 0 ? TMultiMode::mmNone : r_.spreadOfZipName());
-    if (end.TotalEntries == 0)
+    // A count that wrapped to 0 in a directory of 65536 entries leaves the size to go by.
+    if (end.TotalEntries == 0 && !(readsBeyondCount() && end.CentralSize != 0))
       return;
     if (!config_ && r_.MultiMode() != TMultiMode::mmNone &&
         end.CentralStartDisk != r_.activeDisk_) {
       switchTo(end.CentralStartDisk + 1);
     }
     in_->Seek(config_ ? 0 : end.CentralOffset, 0);
+  }
+
+  // Markers in the end record's fields and a 64-bit locator right before it: the real values
+  // are elsewhere, in records this reader does not read.
+  bool usesZip64Fields() {
+    const TEndCentral& end = r_.endRecord_;
+    const bool marked = end.ThisDisk == 0xFFFF || end.CentralStartDisk == 0xFFFF ||
+                        end.EntriesOnThisDisk == 0xFFFF || end.TotalEntries == 0xFFFF ||
+                        end.CentralSize == 0xFFFFFFFF || end.CentralOffset == 0xFFFFFFFF;
+    const std::int64_t locator =
+        static_cast<std::int64_t>(end.CommentPosition) - kEndRecordSize - kZip64LocatorSize;
+    if (!marked || locator < 0)
+      return false;
+    const std::string bytes = readBytesAt(*archive_, locator, 4);
+    return bytes == std::string("PK\x06\x07", 4);
+  }
+
+  // Entries past the 16-bit count: a directory of more than 65535 entries written without
+  // 64-bit records keeps only the count's low bits, while its size still covers every header.
+  // Read on while the claimed directory goes on, so none of them is silently left out.
+  bool readsBeyondCount() const {
+    return !config_ && !r_.rebuilt_ && r_.MultiMode() == TMultiMode::mmNone;
+  }
+
+  void readEntriesBeyondCount() {
+    if (!readsBeyondCount())
+      return;
+    const std::int64_t end =
+        static_cast<std::int64_t>(r_.endRecord_.CentralOffset) + r_.endRecord_.CentralSize;
+    while (in_->Position() < end) {
+      auto entry = std::make_unique<TZipHeaderInfo>();
+      if (!entry->ReadCentralHeader(*in_))
+        return;
+      entry->CentralExtraLength = 0;
+      if (!addEntry(entry))
+        return;
+    }
   }
 
   void handleMissingEndRecord() {
@@ -133,6 +176,7 @@ private:
         i = -1;
       }
     }
+    readEntriesBeyondCount();
   }
 
   bool addEntry(std::unique_ptr<TZipHeaderInfo>& entry) {

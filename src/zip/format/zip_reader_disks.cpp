@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "zip/format/reader_texts.h"
+#include "zip/format/zip_helpers.h"
 
 namespace larkspur::zip {
 
@@ -45,7 +46,7 @@ TMultiMode TZipReader::spreadOfZipName() const {
 bool TZipReader::diskLabelMatches(int disk) const {
   if (MultiMode() != TMultiMode::mmSpan)
     return true;
-  std::string label = platform::volumeLabel(driveRootOf(zipName_));
+  std::string label = ReadVolumeLabel(driveRootOf(zipName_));
   if (label.size() > kVolumeLabelLength)
     label.resize(kVolumeLabelLength);
   const std::string number = threeDigits(disk);

@@ -1,0 +1,31 @@
+// The command dispatcher of larkspur-zip: the first argument names the command, the rest are
+// its own. Each command is one function in a file of its own, listed in the table in cli.cpp.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace larkspur::cli {
+
+using Arguments = std::vector<std::string>;
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1; // the operation failed; the reason is on stderr
+inline constexpr int kExitUsage = 2;   // the command line was not understood
+
+struct Command {
+  const char* name;
+  const char* usage; // one or more lines, each ending with a newline
+  // `args` are the arguments after the command's name.
+  int (*run)(const Arguments& args, std::ostream& out, std::ostream& err);
+};
+
+// Runs the command named by args[0]; `args` leaves out the program name.
+int runCli(const Arguments& args, std::ostream& out, std::ostream& err);
+
+// Writes the usage of every command.
+void printUsage(std::ostream& err);
+
+} // namespace larkspur::cli

@@ -1,0 +1,12 @@
+// The commands of larkspur-zip, one file each; cli.cpp lists them in its table.
+#pragma once
+
+#include "cli/cli.h"
+
+namespace larkspur::cli {
+
+// list ARCHIVE [--sort MODE] [--assume-bad|--assume-multi|--assume-not-zip]
+extern const char kListUsage[];
+int runList(const Arguments& args, std::ostream& out, std::ostream& err);
+
+} // namespace larkspur::cli

@@ -1,0 +1,158 @@
+// larkspur-zip list: the directory of an archive as the reader sees it, one entry per line,
+// then the archive comment. This is also how archives made elsewhere are checked from outside.
+#include <cstdio>
+#include <optional>
+
+#include "cli/commands.h"
+#include "cli/terminal_text.h"
+#include "platform/dos_time.h"
+#include "platform/paths.h"
+#include "zip/format/zip_reader.h"
+#include "zip/format/zip_signatures.h"
+
+namespace larkspur::cli {
+
+const char kListUsage[] =
+    "  larkspur-zip list ARCHIVE [--sort MODE] [--assume-bad|--assume-multi|--assume-not-zip]\n"
+    "    One line per entry, fields separated by tabs: name, size, packed size, method,\n"
+    "    modified (YYYY-MM-DD hh:mm:ss), CRC-32, disk:offset of the local header, and the\n"
+    "    entry comment when there is one; then \"comment: \" and the archive comment.\n"
+    "    MODE: name, filename, directory, date, packed, size, rate, none (the stored order).\n"
+    "    Without an end record: --assume-multi (the default) reports an incomplete archive,\n"
+    "    --assume-bad rebuilds the directory from the local headers, --assume-not-zip refuses.\n";
+
+namespace {
+
+using zip::TIncompleteZipMode;
+using zip::TZipSortMode;
+
+struct ListOptions {
+  std::string archive;
+  TZipSortMode sort = TZipSortMode::ByNone;
+  TIncompleteZipMode incomplete = TIncompleteZipMode::izAssumeMulti;
+};
+
+std::optional<TZipSortMode> sortModeNamed(const std::string& name) {
+  static const struct {
+    const char* name;
+    TZipSortMode mode;
+  } kModes[] = {{"name", TZipSortMode::ByName},
+                {"filename", TZipSortMode::ByFileName},
+                {"directory", TZipSortMode::ByDirectoryName},
+                {"date", TZipSortMode::ByDate},
+                {"packed", TZipSortMode::ByCompressedSize},
+                {"size", TZipSortMode::ByUnCompressedSize},
+                {"rate", TZipSortMode::ByRate},
+                {"none", TZipSortMode::ByNone}};
+  for (const auto& mode : kModes) {
+    if (paths::SameTextAscii(name, mode.name))
+      return mode.mode;
+  }
+  return std::nullopt;
+}
+
+// Parses the arguments; an error text when they are not understood.
+std::optional<std::string> parse(const Arguments& args, ListOptions& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--sort") {
+      if (i + 1 == args.size())
+        return "--sort needs a mode";
+      const auto mode = sortModeNamed(args[++i]);
+      if (!mode)
+        return "unknown sort mode: " + args[i];
+      options.sort = *mode;
+    } else if (arg == "--assume-bad") {
+      options.incomplete = TIncompleteZipMode::izAssumeBad;
+    } else if (arg == "--assume-multi") {
+      options.incomplete = TIncompleteZipMode::izAssumeMulti;
+    } else if (arg == "--assume-not-zip") {
+      options.incomplete = TIncompleteZipMode::izAssumeNotAZip;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return "unknown option: " + arg;
+    } else if (options.archive.empty()) {
+      options.archive = arg;
+    } else {
+      return "more than one archive: " + arg;
+    }
+  }
+  if (options.archive.empty())
+    return std::string("no archive named");
+  return std::nullopt;
+}
+
+std::string methodName(std::uint16_t method) {
+  switch (method) {
+  case 0:
+    return "stored";
+  case 8:
+    return "deflated";
+  default:
+    return "method " + std::to_string(method);
+  }
+}
+
+std::string dateTimeText(std::uint32_t dosTime) {
+  const platform::DateTime t = platform::splitDosTime(dosTime);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+std::string entryLine(zip::TZipReader& reader, int index) {
+  const zip::TZipHeaderInfo& e = reader.Entry(index);
+#ifdef _WIN32
+  const bool utf8 = false; // the reader has turned the name into the ANSI code page
+#else
+  const bool utf8 = (e.Flags & zip::kFlagUtf8Name) != 0;
+#endif
+  char numbers[96];
+  std::snprintf(numbers, sizeof numbers, "\t%u\t%u\t",
+                static_cast<std::uint32_t>(e.UncompressedSize),
+                static_cast<std::uint32_t>(e.CompressedSize));
+  char location[64];
+  std::snprintf(location, sizeof location, "\t%08X\t%u:%u", e.Crc32, e.DiskNumberStart,
+                e.LocalHeaderOffset);
+  std::string line = TerminalText(e.Directory() + e.FileName(), utf8) + numbers +
+                     methodName(e.CompressionMethod) + "\t" + dateTimeText(e.FileDateTime) +
+                     location;
+  const std::string comment = reader.EntryComment(index);
+  if (!comment.empty())
+    line += "\t" + TerminalText(comment);
+  return line;
+}
+
+} // namespace
+
+int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
+  ListOptions options;
+  if (const auto problem = parse(args, options)) {
+    err << "larkspur-zip list: " << *problem << "\n";
+    printUsage(err);
+    return kExitUsage;
+  }
+  try {
+    zip::TZipReader reader;
+    reader.IncompleteZipMode = options.incomplete;
+    reader.SortMode = options.sort;
+    reader.SetZipName(options.archive);
+    reader.OpenArchive();
+    std::string listing;
+    for (int i = 0; i < reader.EntryCount(); ++i)
+      listing += entryLine(reader, i) + "\n";
+    const std::string comment = reader.ArchiveComment();
+    if (!comment.empty())
+      listing += "comment: " + TerminalText(comment) + "\n";
+    out << listing;
+    return kExitOk;
+  } catch (const Error& e) {
+    err << e.what() << "\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    err << "larkspur-zip list: " << e.what() << "\n";
+    return kExitFailure;
+  }
+}
+
+} // namespace larkspur::cli

@@ -1,0 +1,230 @@
+// The shared corpus of archives from other tools and test suites (corpora/zips, described by its
+// MANIFEST.tsv): every file is read or refused with one of the engine's exceptions under every
+// IncompleteZipMode; the valid ones are read, with as many entries as Python's zipfile finds.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "host_tool_fixture.h"
+#include "support/file_contents.h"
+#include "support/shared_data.h"
+#include "zip/format/reader_texts.h"
+#include "zip/format/zip_reader.h"
+
+namespace larkspur::zip {
+namespace {
+
+struct CorpusRow {
+  std::string file;     // relative to corpora/zips, "/" separators
+  std::string expected; // the manifest's verdict: valid, damaged, not a zip, ...
+};
+
+std::vector<CorpusRow> corpusRows() {
+  std::istringstream manifest(test::readFile(test::sharedPath("corpora/zips/MANIFEST.tsv")));
+  std::vector<CorpusRow> rows;
+  std::string line;
+  std::getline(manifest, line); // the header
+  while (std::getline(manifest, line)) {
+    std::vector<std::string> fields;
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, '\t');)
+      fields.push_back(cell);
+    if (fields.size() > 3)
+      rows.push_back({fields[0], fields[3]});
+  }
+  return rows;
+}
+
+struct Listing {
+  bool read = false;
+  int entries = 0;
+  std::string error;
+};
+
+// Everything a listing asks of the reader; an exception must be one of the engine's.
+Listing list(const std::string& path, TIncompleteZipMode mode) {
+  Listing result;
+  TZipReader reader;
+  reader.IncompleteZipMode = mode;
+  try {
+    reader.SetZipName(path);
+    reader.OpenArchive();
+    for (int i = 0; i < reader.EntryCount(); ++i) {
+      reader.EntryComment(i);
+      reader.EntryDateTime(i);
+    }
+    reader.ArchiveComment();
+    result.read = true;
+    result.entries = reader.EntryCount();
+  } catch (const Error& e) {
+    result.error = e.what();
+    EXPECT_FALSE(result.error.empty()) << path;
+  }
+  return result;
+}
+
+// Archives whose end record defers to 64-bit records: refused, with the reason.
+bool usesZip64EndRecord(const std::string& file) {
+  static const char* const kFiles[] = {
+      "libzip/zip64-3mf.zip", "go-archive-zip/zip64.zip", "go-archive-zip/zip64-2.zip",
+      "commons-compress/COMPRESS-228.zip",
+      "commons-compress/COMPRESS-477/split_zip_created_by_zip/split_zip_created_by_zip_zip64.zip"};
+  for (const char* name : kFiles) {
+    if (file == name)
+      return true;
+  }
+  return false;
+}
+
+bool isValid(const CorpusRow& row) {
+  return row.expected.rfind("valid", 0) == 0 || row.expected.rfind("\"valid", 0) == 0;
+}
+// Valid only to a reader that walks the local headers: the central directory is off.
+bool validOnlyWhenStreamed(const CorpusRow& row) {
+  return row.expected.find("streaming reader") != std::string::npos;
+}
+bool isContainer(const CorpusRow& row) {
+  return row.file.size() > 8 && row.file.compare(row.file.size() - 8, 8, ".tar.bz2") == 0;
+}
+
+TEST(ZipReaderCorpusTest, EveryFileIsReadOrRefusedUnderEveryMode) {
+  const auto rows = corpusRows();
+  ASSERT_GT(rows.size(), 250u);
+  for (const CorpusRow& row : rows) {
+    const std::string path = test::sharedPath("corpora/zips/" + row.file);
+    for (auto mode : {TIncompleteZipMode::izAssumeMulti, TIncompleteZipMode::izAssumeBad,
+                      TIncompleteZipMode::izAssumeNotAZip}) {
+      list(path, mode);
+    }
+  }
+}
+
+TEST(ZipReaderCorpusTest, ValidArchivesAreRead) {
+  int checked = 0;
+  for (const CorpusRow& row : corpusRows()) {
+    if (!isValid(row) || validOnlyWhenStreamed(row) || isContainer(row))
+      continue;
+    const Listing listing =
+        list(test::sharedPath("corpora/zips/" + row.file), TIncompleteZipMode::izAssumeMulti);
+    if (usesZip64EndRecord(row.file)) {
+      EXPECT_EQ(listing.error, reader_text::kZip64Archive) << row.file;
+    } else {
+      EXPECT_TRUE(listing.read) << row.file << ": " << listing.error;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 150);
+}
+
+// ---- Against another reader ------------------------------------------------------------------
+
+class CorpusHostTest : public test::HostToolTest {
+protected:
+  // Python's entry count of each archive named in `listFile` (one per line) as "name\tcount";
+  // -1 where Python refuses it.
+  std::map<std::string, int> pythonCounts(const std::string& base, const std::string& names) {
+    test::writeFile(dir_.file("names.txt"), names);
+    test::writeFile(dir_.file("count.py"),
+                    "import sys, zipfile\n"
+                    "base = sys.argv[1]\n"
+                    "for name in open('names.txt').read().split('\\n'):\n"
+                    "    if not name: continue\n"
+                    "    try: n = len(zipfile.ZipFile(base + '/' + name).infolist())\n"
+                    "    except Exception: n = -1\n"
+                    "    print(name + '\\t' + str(n))\n");
+    host("python3 count.py '" + hostPathOf(base) + "' > counts.tsv");
+    std::map<std::string, int> counts;
+    if (stopped())
+      return counts;
+    std::istringstream lines(test::readFile(dir_.file("counts.tsv")));
+    std::string name;
+    int count = 0;
+    while (std::getline(lines, name, '\t') && lines >> count) {
+      counts[name] = count;
+      lines.ignore(1);
+    }
+    return counts;
+  }
+};
+
+TEST_F(CorpusHostTest, EntryCountsAgreeWithPython) {
+  std::string names;
+  std::vector<CorpusRow> rows;
+  for (const CorpusRow& row : corpusRows()) {
+    // Python refuses or half-reads what is only valid to a lenient reader.
+    const bool lenientOnly = row.expected.find("recoverable") != std::string::npos;
+    if (!isValid(row) || validOnlyWhenStreamed(row) || isContainer(row) ||
+        usesZip64EndRecord(row.file) || lenientOnly) {
+      continue;
+    }
+    rows.push_back(row);
+    names += row.file + "\n";
+  }
+  const std::string base = test::sharedPath("corpora/zips");
+  const auto counts = pythonCounts(base, names);
+  if (IsSkipped())
+    return;
+  ASSERT_EQ(counts.size(), rows.size());
+  for (const CorpusRow& row : rows) {
+    const int python = counts.at(row.file);
+    if (python < 0)
+      continue; // refused there: nothing to compare
+    const Listing listing = list(base + "/" + row.file, TIncompleteZipMode::izAssumeMulti);
+    EXPECT_EQ(listing.entries, python) << row.file;
+  }
+}
+
+// The nested containers hold archives with 65 536 to 133 000 entries, counts that wrapped at
+// 65 536, and 64-bit archives.
+TEST_F(CorpusHostTest, NestedLargeArchivesAreReadWhole) {
+  test::writeFile(dir_.file("extract.py"),
+                  "import sys, zipfile\n"
+                  "for name in ('manyfiles-zip.zip', 'bigzero-zip.zip'):\n"
+                  "    zipfile.ZipFile(sys.argv[1] + '/' + name).extractall('.')\n");
+  host("python3 extract.py '" + hostPathOf(test::sharedPath("corpora/zips/libzip")) + "'");
+  if (stopped())
+    return;
+  const struct {
+    const char* name;
+    int entries; // -1: refused as a 64-bit archive
+  } kExpected[] = {{"manyfiles.zip", 70000},           {"manyfiles-65536.zip", 65536},
+                   {"manyfiles-133000.zip", 133000},   {"manyfiles-fewer.zip", 70000},
+                   {"manyfiles-more.zip", 70000},      {"manyfiles-zip64.zip", -1},
+                   {"manyfiles-zip64-modulo.zip", -1}, {"bigzero.zip", 1}};
+  for (const auto& expected : kExpected) {
+    const Listing listing = list(dir_.file(expected.name), TIncompleteZipMode::izAssumeMulti);
+    if (expected.entries < 0) {
+      EXPECT_EQ(listing.error, reader_text::kZip64Archive) << expected.name;
+    } else {
+      EXPECT_EQ(listing.entries, expected.entries) << expected.name << ": " << listing.error;
+    }
+  }
+}
+
+TEST_F(CorpusHostTest, SixtyFourBitContainerIsReadOrRefused) {
+  host("tar xjf '" + hostPathOf(test::sharedPath("corpora/zips/commons-compress")) +
+       "/zip64support.tar.bz2'");
+  if (stopped())
+    return;
+  // One entry of 5 GB, whose sizes are in 64-bit extra fields; one tool adds its folder.
+  const struct {
+    const char* tool;
+    int entries;
+  } kZeros[] = {{"", 1}, {"_7ZIP", 1}, {"_PKZip", 2}, {"_WinZip", 1}, {"_jar", 1}};
+  for (const auto& zeros : kZeros) {
+    const std::string name = std::string("5GB_of_Zeros") + zeros.tool + ".zip";
+    const Listing listing = list(dir_.file(name), TIncompleteZipMode::izAssumeMulti);
+    EXPECT_EQ(listing.entries, zeros.entries) << name << ": " << listing.error;
+  }
+  for (const char* tool : {"", "_7ZIP", "_PKZip", "_WinZIP", "_jar", "_WindowsCompressedFolders"}) {
+    const std::string many = std::string("100k_Files") + tool + ".zip";
+    EXPECT_EQ(list(dir_.file(many), TIncompleteZipMode::izAssumeMulti).error,
+              reader_text::kZip64Archive)
+        << many;
+  }
+}
+
+} // namespace
+} // namespace larkspur::zip
