@@ -1,13 +1,13 @@
 // Arbitrary bytes as an archive: the end-record scan, the central directory it points to, the
 // local headers from the start, and every entry read written back and read again unchanged;
 // the entries also go through the sorted lists in a mode the input picks.
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "zip/format/end_central.h"
+#include "zip/format/memory_stream.h"
 #include "zip/format/sorted_zip.h"
 #include "zip/format/zip_header_info.h"
 #include "zip/format/zip_signatures.h"
@@ -16,59 +16,9 @@ namespace {
 
 using namespace larkspur::zip;
 
-// A read-only stream over the input, and a growing one for what is written back.
-class SpanStream : public TStream {
- public:
-  SpanStream(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::int64_t Read(void* buffer, std::int64_t count) override {
-    const std::int64_t available = std::max<std::int64_t>(0, size() - position_);
-    const std::int64_t n = std::min(count, available);
-    if (n > 0) std::memcpy(buffer, data_ + position_, static_cast<std::size_t>(n));
-    position_ += std::max<std::int64_t>(n, 0);
-    return std::max<std::int64_t>(n, 0);
-  }
-  std::int64_t Write(const void*, std::int64_t) override { return 0; }
-  std::int64_t Seek(std::int64_t offset, int origin) override {
-    const std::int64_t base = origin == 0 ? 0 : origin == 1 ? position_ : size();
-    position_ = std::max<std::int64_t>(0, base + offset);
-    return position_;
-  }
-
- private:
-  std::int64_t size() const { return static_cast<std::int64_t>(size_); }
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::int64_t position_ = 0;
-};
-
-class GrowingStream : public TStream {
- public:
-  std::int64_t Read(void* buffer, std::int64_t count) override {
-    const std::int64_t n = std::clamp<std::int64_t>(size() - position_, 0, count);
-    if (n > 0) std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(n));
-    position_ += n;
-    return n;
-  }
-  std::int64_t Write(const void* buffer, std::int64_t count) override {
-    if (position_ + count > size()) bytes_.resize(static_cast<std::size_t>(position_ + count));
-    std::memcpy(bytes_.data() + position_, buffer, static_cast<std::size_t>(count));
-    position_ += count;
-    return count;
-  }
-  std::int64_t Seek(std::int64_t offset, int origin) override {
-    const std::int64_t base = origin == 0 ? 0 : origin == 1 ? position_ : size();
-    position_ = std::max<std::int64_t>(0, base + offset);
-    return position_;
-  }
-
- private:
-  std::int64_t size() const { return static_cast<std::int64_t>(bytes_.size()); }
-  std::vector<std::uint8_t> bytes_;
-  std::int64_t position_ = 0;
-};
-
 void check(bool condition) {
-  if (!condition) __builtin_trap();
+  if (!condition)
+    __builtin_trap();
 }
 
 bool sameHeaderFields(const TZipHeaderInfo& a, const TZipHeaderInfo& b) {
@@ -81,7 +31,7 @@ bool sameHeaderFields(const TZipHeaderInfo& a, const TZipHeaderInfo& b) {
 
 // What is read, written back and read again must not change.
 void roundTrip(const TZipHeaderInfo& entry) {
-  GrowingStream out;
+  TMemoryStream out;
   TZipHeaderInfo local;
   local.Assign(entry);
   local.WriteLocalHeader(out);
@@ -98,19 +48,20 @@ void roundTrip(const TZipHeaderInfo& entry) {
         again.LocalHeaderOffset == entry.LocalHeaderOffset);
 }
 
-constexpr int kMaxEntries = 2000;  // keeps one run short; the lists are tested beyond that
+constexpr int kMaxEntries = 2000; // keeps one run short; the lists are tested beyond that
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  SpanStream stream(data, size);
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  TMemoryStream stream(bytes);
   std::vector<std::unique_ptr<TZipHeaderInfo>> entries;
 
   TEndCentral end;
   if (end.LocateEndRecord(stream)) {
     stream.SetPosition(end.CentralOffset);
     bool switched = false;
-    SpanStream nextDisk(data, size);
+    TMemoryStream nextDisk(bytes);
     const TNextDiskHandler handler = [&]() -> TStream& {
       switched = true;
       return nextDisk;
@@ -119,8 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < end.TotalEntries && i < kMaxEntries; ++i) {
       auto e = std::make_unique<TZipHeaderInfo>();
       const bool wasSwitched = switched;
-      if (!e->ReadCentralHeader(*current, switched ? nullptr : handler)) break;
-      if (switched && !wasSwitched) current = &nextDisk;
+      if (!e->ReadCentralHeader(*current, switched ? nullptr : handler))
+        break;
+      if (switched && !wasSwitched)
+        current = &nextDisk;
       entries.push_back(std::move(e));
     }
   }
@@ -136,11 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int64_t skip = std::int64_t{e->CompressedSize} + e->LocalExtraLength +
                               (e->HasDataDescriptor() ? kDataDescriptorSize : 0);
     entries.push_back(std::move(e));
-    if (skip <= 0) break;  // a step back or in place would walk in circles
+    if (skip <= 0)
+      break; // a step back or in place would walk in circles
     stream.Seek(skip, 1);
   }
 
-  for (const auto& e : entries) roundTrip(*e);
+  for (const auto& e : entries)
+    roundTrip(*e);
 
   const auto mode = static_cast<TZipSortMode>(size == 0 ? 0 : data[0] % 9);
   TSortedZip view(false, TDuplicates::dupAccept);

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "platform/dos_time.h"
+#include "zip/format/dos_date_time.h"
 
 namespace larkspur::zip {
 
@@ -37,10 +37,9 @@ int compareText(std::string_view a, std::string_view b) {
 
 // An entry's date as a calendar time; a date/time that names no real time counts as the zero
 // date-time, earlier than any date an archive can hold.
-platform::DateTime entryDate(const TZipHeaderInfo& entry) {
-  constexpr platform::DateTime kZeroDateTime{1899, 12, 30, 0, 0, 0};
-  const platform::DateTime time = platform::splitDosTime(entry.FileDateTime);
-  return platform::isValidDateTime(time) ? time : kZeroDateTime;
+DateTime entryDate(const TZipHeaderInfo& entry) {
+  constexpr DateTime kZeroDateTime{1899, 12, 30, 0, 0, 0};
+  return DosDateTimeToDateTime(entry.FileDateTime).value_or(kZeroDateTime);
 }
 
 // 1 when the key's value is above the item's, else -1: equal values go after those present.

@@ -9,17 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "record_test_stream.h"
 #include "record_test_support.h"
 #include "support/file_contents.h"
 #include "support/temp_dir.h"
 #include "zip/format/end_central.h"
+#include "zip/format/memory_stream.h"
 #include "zip/format/zip_header_info.h"
 
 namespace larkspur::zip {
 namespace {
 
-using test::BytesStream;
 using test::kSep;
 
 std::uint32_t crc32Of(const std::string& data) {
@@ -46,7 +45,7 @@ const std::vector<Item> kItems{
 const std::string kArchiveComment = "archive comment";
 
 std::string buildArchive() {
-  BytesStream out;
+  TMemoryStream out;
   std::vector<std::unique_ptr<TZipHeaderInfo>> entries;
   for (const Item& item : kItems) {
     auto e = std::make_unique<TZipHeaderInfo>();
@@ -77,7 +76,7 @@ std::string buildArchive() {
   end.EntriesOnThisDisk = end.TotalEntries = static_cast<std::uint16_t>(entries.size());
   end.SetComment(kArchiveComment);
   end.WriteEndRecord(out);
-  return out.bytes();
+  return out.Bytes();
 }
 
 struct ToolRun {

@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "record_test_stream.h"
 #include "record_test_support.h"
+#include "zip/format/memory_stream.h"
 
 namespace larkspur::zip {
 namespace {
 
-using test::BytesStream;
 using test::le16;
 using test::le32;
 
@@ -28,9 +27,9 @@ TEST(EndCentral, WritesTheFixedFieldsAndTheComment) {
   end.CentralSize = 0x0A0B0C0D;
   end.CentralOffset = 0x01020304;
   end.SetComment("note");
-  BytesStream out;
+  TMemoryStream out;
   end.WriteEndRecord(out);
-  EXPECT_EQ(out.bytes(), "PK\x05\x06" + le16(1) + le16(2) + le16(3) + le16(4) + le32(0x0A0B0C0D) +
+  EXPECT_EQ(out.Bytes(), "PK\x05\x06" + le16(1) + le16(2) + le16(3) + le16(4) + le32(0x0A0B0C0D) +
                              le32(0x01020304) + le16(4) + "note");
   EXPECT_EQ(end.RecordSize(), 26);
 }
@@ -38,13 +37,13 @@ TEST(EndCentral, WritesTheFixedFieldsAndTheComment) {
 TEST(EndCentral, CommentWithZeroBytesIsWrittenWhole) {
   TEndCentral end;
   end.SetComment(std::string("a\0b", 3));
-  BytesStream out;
+  TMemoryStream out;
   end.WriteEndRecord(out);
-  EXPECT_EQ(out.bytes().substr(20), le16(3) + std::string("a\0b", 3));
+  EXPECT_EQ(out.Bytes().substr(20), le16(3) + std::string("a\0b", 3));
 }
 
 TEST(EndCentral, LocatesTheRecordAndItsCommentPosition) {
-  BytesStream stream("central directory bytes" + endRecord(2, 100, 5, "hello"));
+  TMemoryStream stream("central directory bytes" + endRecord(2, 100, 5, "hello"));
   TEndCentral end;
   ASSERT_TRUE(end.LocateEndRecord(stream));
   EXPECT_EQ(end.TotalEntries, 2);
@@ -58,7 +57,7 @@ TEST(EndCentral, LocatesTheRecordAndItsCommentPosition) {
 }
 
 TEST(EndCentral, EmptyFileIsAnArchiveWithoutEntries) {
-  BytesStream stream;
+  TMemoryStream stream;
   TEndCentral end;
   EXPECT_TRUE(end.LocateEndRecord(stream));
   EXPECT_EQ(end.TotalEntries, 0);
@@ -67,7 +66,7 @@ TEST(EndCentral, EmptyFileIsAnArchiveWithoutEntries) {
 
 TEST(EndCentral, SignatureInsideTheCommentWinsWhenNearerTheEnd) {
   const std::string inner = endRecord(7, 1, 2, "");
-  BytesStream stream(endRecord(1, 46, 0, "c:" + inner + "tail"));
+  TMemoryStream stream(endRecord(1, 46, 0, "c:" + inner + "tail"));
   TEndCentral end;
   ASSERT_TRUE(end.LocateEndRecord(stream));
   EXPECT_EQ(end.TotalEntries, 7);
@@ -77,7 +76,7 @@ TEST(EndCentral, SignatureInsideTheCommentWinsWhenNearerTheEnd) {
 class EndRecordMissing : public testing::TestWithParam<std::string> {};
 
 TEST_P(EndRecordMissing, ReturnsFalseAndPutsThePositionBack) {
-  BytesStream stream(GetParam());
+  TMemoryStream stream(GetParam());
   stream.SetPosition(3);
   TEndCentral end;
   EXPECT_FALSE(end.LocateEndRecord(stream));
@@ -94,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                     endRecord(1, 0, 0, "") + std::string(65536, 'x')));
 
 TEST(EndCentral, RecordBehindTheLongestCommentIsFound) {
-  BytesStream stream("lead" + endRecord(3, 0, 0, "") + std::string(65535, 'x'));
+  TMemoryStream stream("lead" + endRecord(3, 0, 0, "") + std::string(65535, 'x'));
   TEndCentral end;
   ASSERT_TRUE(end.LocateEndRecord(stream));
   EXPECT_EQ(end.TotalEntries, 3);
@@ -117,7 +116,7 @@ TEST(EndCentral, AssignCopiesALoadedCommentWithItsLength) {
   EXPECT_FALSE(copy.Modified);
 
   TEndCentral unloaded;
-  BytesStream stream(endRecord(0, 0, 0, "xy"));
+  TMemoryStream stream(endRecord(0, 0, 0, "xy"));
   ASSERT_TRUE(unloaded.LocateEndRecord(stream));
   copy.Assign(unloaded);
   EXPECT_EQ(copy.CommentLength, 2);
@@ -136,7 +135,7 @@ TEST(EndCentral, EmptyCommentLeavesNoComment) {
 TEST(EndCentral, CommentTooLongForItsLengthFieldIsNotWritten) {
   TEndCentral end;
   end.SetComment(std::string(0x10001, 'c'));
-  BytesStream out;
+  TMemoryStream out;
   EXPECT_THROW(end.WriteEndRecord(out), EStreamError);
 }
 

@@ -8,16 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "record_test_stream.h"
 #include "support/file_contents.h"
 #include "support/shared_data.h"
 #include "zip/format/end_central.h"
+#include "zip/format/memory_stream.h"
 #include "zip/format/zip_header_info.h"
 
 namespace larkspur::zip {
 namespace {
-
-using test::BytesStream;
 
 struct CorpusFile {
   std::string name;
@@ -50,7 +48,7 @@ struct Reading {
 
 Reading readRecords(const std::string& bytes) {
   Reading r;
-  BytesStream stream(bytes);
+  TMemoryStream stream(bytes);
   r.endFound = r.end.LocateEndRecord(stream);
   if (r.endFound) {
     stream.SetPosition(r.end.CentralOffset);

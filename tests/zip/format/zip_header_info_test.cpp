@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "record_test_stream.h"
 #include "record_test_support.h"
+#include "zip/format/memory_stream.h"
 
 namespace larkspur::zip {
 namespace {
 
-using test::BytesStream;
 using test::kSep;
 using test::le16;
 using test::le32;
@@ -69,33 +68,33 @@ TEST(ZipHeaderInfo, NewEntryCarriesTheWriterDefaults) {
 
 TEST(ZipHeaderInfo, WritesLocalHeaderAtTheCurrentPositionAndRecordsIt) {
   TZipHeaderInfo e = sampleEntry();
-  BytesStream out("prefix!");
+  TMemoryStream out("prefix!");
   out.Seek(0, 2);
   e.WriteLocalHeader(out);
   EXPECT_EQ(e.LocalHeaderOffset, 7u);
   const std::string expected = "prefix!PK\x03\x04" + le16(20) + le16(0x0800) + le16(0) +
                                le32(kValidDosTime) + le32(0x11223344) + le32(9) + le32(9) +
                                le16(9) + le16(0) + "sub/a.txt";
-  EXPECT_EQ(out.bytes(), expected);
+  EXPECT_EQ(out.Bytes(), expected);
   EXPECT_EQ(e.LocalHeaderSize(), 39);
 }
 
 TEST(ZipHeaderInfo, WritesCentralHeaderWithCommentAndNothingElse) {
   TZipHeaderInfo e = sampleEntry();
   e.SetFileComment("hi");
-  BytesStream out;
+  TMemoryStream out;
   e.WriteCentralHeader(out);
   const std::string expected = "PK\x01\x02" + le16(0x0314) + le16(20) + le16(0x0800) + le16(0) +
                                le32(kValidDosTime) + le32(0x11223344) + le32(9) + le32(9) +
                                le16(9) + le16(0) + le16(2) + le16(2) + le16(1) + le32(0x81A40020) +
                                le32(0x01020304) + "sub/a.txthi";
-  EXPECT_EQ(out.bytes(), expected);
-  EXPECT_EQ(e.CentralHeaderSize(), static_cast<std::int64_t>(out.bytes().size()));
+  EXPECT_EQ(out.Bytes(), expected);
+  EXPECT_EQ(e.CentralHeaderSize(), static_cast<std::int64_t>(out.Bytes().size()));
 }
 
 TEST(ZipHeaderInfo, CentralHeaderReadsBackEveryField) {
   const TZipHeaderInfo written = sampleEntry();
-  BytesStream stream("xyz");
+  TMemoryStream stream("xyz");
   stream.Seek(0, 2);
   written.WriteCentralHeader(stream);
   stream.SetPosition(3);
@@ -105,7 +104,7 @@ TEST(ZipHeaderInfo, CentralHeaderReadsBackEveryField) {
   read.Mark1 = read.Mark3 = 5;
   read.SetFileComment("old");
   ASSERT_TRUE(read.ReadCentralHeader(stream));
-  EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(stream.bytes().size()));
+  EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(stream.Bytes().size()));
   EXPECT_EQ(read.VersionMadeBy, written.VersionMadeBy);
   EXPECT_EQ(read.Flags, written.Flags);
   EXPECT_EQ(read.FileDateTime, written.FileDateTime);
@@ -124,7 +123,7 @@ TEST(ZipHeaderInfo, CentralHeaderReadsBackEveryField) {
 }
 
 TEST(ZipHeaderInfo, CentralHeaderStepsOverExtraFieldAndComment) {
-  BytesStream stream(centralHeader("a.txt", 5, 3) + "EEEEECCC" + "next");
+  TMemoryStream stream(centralHeader("a.txt", 5, 3) + "EEEEECCC" + "next");
   TZipHeaderInfo e;
   ASSERT_TRUE(e.ReadCentralHeader(stream));
   EXPECT_EQ(stream.Position(), 46 + 5 + 8);
@@ -135,7 +134,7 @@ TEST(ZipHeaderInfo, CentralHeaderStepsOverExtraFieldAndComment) {
 }
 
 TEST(ZipHeaderInfo, LocalHeaderReadStopsAtTheExtraField) {
-  BytesStream stream("ab" + localHeader("dir/f", 4) + "XXXX");
+  TMemoryStream stream("ab" + localHeader("dir/f", 4) + "XXXX");
   stream.SetPosition(2);
   TZipHeaderInfo e;
   e.CentralExtraLength = 6;
@@ -158,8 +157,8 @@ TEST(ZipHeaderInfo, LocalHeaderReadStopsAtTheExtraField) {
 
 TEST(ZipHeaderInfo, DateTimesReadFromHeadersAreClamped) {
   // Date/time 0 has month and day 0: it reads back as 1980-01-01 00:00:00.
-  BytesStream central(centralHeader("a", 0, 0, 20, 0));
-  BytesStream local(localHeader("a", 0, 0));
+  TMemoryStream central(centralHeader("a", 0, 0, 20, 0));
+  TMemoryStream local(localHeader("a", 0, 0));
   TZipHeaderInfo e;
   ASSERT_TRUE(e.ReadCentralHeader(central));
   EXPECT_EQ(e.FileDateTime, 0x00210000u);
@@ -177,7 +176,7 @@ struct BadHeader {
 class CentralHeaderRefused : public testing::TestWithParam<BadHeader> {};
 
 TEST_P(CentralHeaderRefused, ReturnsFalseAndPutsThePositionBack) {
-  BytesStream stream("...." + GetParam().bytes);
+  TMemoryStream stream("...." + GetParam().bytes);
   stream.SetPosition(4);
   TZipHeaderInfo e;
   EXPECT_FALSE(e.ReadCentralHeader(stream));
@@ -198,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
 class LocalHeaderRefused : public testing::TestWithParam<BadHeader> {};
 
 TEST_P(LocalHeaderRefused, ReturnsFalseAndPutsThePositionBack) {
-  BytesStream stream("...." + GetParam().bytes);
+  TMemoryStream stream("...." + GetParam().bytes);
   stream.SetPosition(4);
   TZipHeaderInfo e;
   EXPECT_FALSE(e.ReadLocalHeader(stream));
@@ -220,9 +219,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ZipHeaderInfo, DirectoryEntryIsStoredWithATrailingSlash) {
   TZipHeaderInfo e;
   e.SetDirectory("sub" + kSep);
-  BytesStream stream;
+  TMemoryStream stream;
   e.WriteLocalHeader(stream);
-  EXPECT_EQ(stream.bytes().substr(30), "sub/");
+  EXPECT_EQ(stream.Bytes().substr(30), "sub/");
   stream.SetPosition(0);
   TZipHeaderInfo read;
   ASSERT_TRUE(read.ReadLocalHeader(stream));
@@ -233,7 +232,7 @@ TEST(ZipHeaderInfo, DirectoryEntryIsStoredWithATrailingSlash) {
 TEST(ZipHeaderInfo, CentralNamesAreConvertedFromOemOnlyForTheDosHost) {
   const std::string stored = "d/caf\x82";
   for (const std::uint16_t host : {0, 3}) {
-    BytesStream stream(centralHeader(stored, 0, 0, static_cast<std::uint16_t>(host << 8 | 20)));
+    TMemoryStream stream(centralHeader(stored, 0, 0, static_cast<std::uint16_t>(host << 8 | 20)));
     TZipHeaderInfo e;
     ASSERT_TRUE(e.ReadCentralHeader(stream, nullptr, test::kAccentRules));
     EXPECT_EQ(e.Directory(), "d" + kSep) << host;
@@ -242,7 +241,7 @@ TEST(ZipHeaderInfo, CentralNamesAreConvertedFromOemOnlyForTheDosHost) {
 }
 
 TEST(ZipHeaderInfo, LocalNamesAreAlwaysConvertedFromOem) {
-  BytesStream stream(localHeader("caf\x82"));
+  TMemoryStream stream(localHeader("caf\x82"));
   TZipHeaderInfo e;
   ASSERT_TRUE(e.ReadLocalHeader(stream, test::kAccentRules));
   EXPECT_EQ(e.FileName(), "caf\xE9");
@@ -251,29 +250,29 @@ TEST(ZipHeaderInfo, LocalNamesAreAlwaysConvertedFromOem) {
 TEST(ZipHeaderInfo, WrittenNamesAreConvertedToOem) {
   TZipHeaderInfo e;
   e.SetFileName("caf\xE9");
-  BytesStream local, central;
+  TMemoryStream local, central;
   e.WriteLocalHeader(local, test::kAccentRules);
   e.WriteCentralHeader(central, test::kAccentRules);
-  EXPECT_EQ(local.bytes().substr(30), "caf\x82");
-  EXPECT_EQ(central.bytes().substr(46), "caf\x82");
+  EXPECT_EQ(local.Bytes().substr(30), "caf\x82");
+  EXPECT_EQ(central.Bytes().substr(46), "caf\x82");
 }
 
 TEST(ZipHeaderInfo, ColonSplitsAWindowsNameAndGetsABackslash) {
-  BytesStream stream(centralHeader("a:b"));
+  TMemoryStream stream(centralHeader("a:b"));
   TZipHeaderInfo e;
   ASSERT_TRUE(e.ReadCentralHeader(stream, nullptr, test::kWindowsGbkRules));
   EXPECT_EQ(e.Directory(), "a:\\");
   EXPECT_EQ(e.FileName(), "b");
   EXPECT_EQ(e.FileNameLength, 4);
-  BytesStream out;
+  TMemoryStream out;
   e.WriteLocalHeader(out, test::kWindowsGbkRules);
-  EXPECT_EQ(out.bytes().substr(30), "a:/b");
-  EXPECT_EQ(out.bytes().substr(26, 2), le16(4));
+  EXPECT_EQ(out.Bytes().substr(30), "a:/b");
+  EXPECT_EQ(out.Bytes().substr(26, 2), le16(4));
 }
 
 #ifndef _WIN32
 TEST(ZipHeaderInfo, ColonIsAnOrdinaryCharacterOnPosix) {
-  BytesStream stream(centralHeader("a:b"));
+  TMemoryStream stream(centralHeader("a:b"));
   TZipHeaderInfo e;
   ASSERT_TRUE(e.ReadCentralHeader(stream));
   EXPECT_EQ(e.Directory(), "");
@@ -315,7 +314,7 @@ TEST(ZipHeaderInfo, AssignTakesTheCommentOnlyWhenLoaded) {
   EXPECT_EQ(copy.ExternalAttributes, source.ExternalAttributes);
 
   // A comment known by its length only: the copy has the length and no stale text.
-  BytesStream stream(centralHeader("a", 0, 3) + "CCC");
+  TMemoryStream stream(centralHeader("a", 0, 3) + "CCC");
   TZipHeaderInfo unloaded;
   ASSERT_TRUE(unloaded.ReadCentralHeader(stream));
   copy.Assign(unloaded);
@@ -324,30 +323,30 @@ TEST(ZipHeaderInfo, AssignTakesTheCommentOnlyWhenLoaded) {
 }
 
 TEST(ZipHeaderInfo, UnloadedCommentIsNotAnnouncedInTheWrittenHeader) {
-  BytesStream stream(centralHeader("a", 0, 3) + "CCC");
+  TMemoryStream stream(centralHeader("a", 0, 3) + "CCC");
   TZipHeaderInfo e;
   ASSERT_TRUE(e.ReadCentralHeader(stream));
-  BytesStream out;
+  TMemoryStream out;
   e.WriteCentralHeader(out);
-  ASSERT_EQ(out.bytes().size(), 47u);
-  EXPECT_EQ(out.bytes().substr(32, 2), le16(0));
+  ASSERT_EQ(out.Bytes().size(), 47u);
+  EXPECT_EQ(out.Bytes().substr(32, 2), le16(0));
 }
 
 TEST(ZipHeaderInfo, NameTooLongForItsLengthFieldIsNotWritten) {
   TZipHeaderInfo e;
   e.SetFileName(std::string(0x10000, 'n'));
-  BytesStream out;
+  TMemoryStream out;
   EXPECT_THROW(e.WriteLocalHeader(out), EStreamError);
-  EXPECT_TRUE(out.bytes().empty());
+  EXPECT_TRUE(out.Bytes().empty());
 }
 
 // ---- Next disk ---------------------------------------------------------------------------------
 
 TEST(ZipHeaderInfo, CentralHeaderContinuesOnTheNextDisk) {
   const std::string header = centralHeader("dir/name.txt", 2, 0) + "EE";
-  BytesStream first("earlier" + header.substr(0, 20));
+  TMemoryStream first("earlier" + header.substr(0, 20));
   first.SetPosition(7);
-  BytesStream second(header.substr(20) + "after");
+  TMemoryStream second(header.substr(20) + "after");
   int calls = 0;
   TZipHeaderInfo e;
   ASSERT_TRUE(e.ReadCentralHeader(first, [&]() -> TStream& {
@@ -361,9 +360,9 @@ TEST(ZipHeaderInfo, CentralHeaderContinuesOnTheNextDisk) {
 }
 
 TEST(ZipHeaderInfo, NextDiskIsAskedForWhenNothingIsLeft) {
-  BytesStream first("x");
+  TMemoryStream first("x");
   first.SetPosition(1);
-  BytesStream second(centralHeader("n"));
+  TMemoryStream second(centralHeader("n"));
   int calls = 0;
   TZipHeaderInfo e;
   EXPECT_TRUE(e.ReadCentralHeader(first, [&]() -> TStream& {
@@ -374,7 +373,7 @@ TEST(ZipHeaderInfo, NextDiskIsAskedForWhenNothingIsLeft) {
 }
 
 TEST(ZipHeaderInfo, NextDiskIsNotAskedForAfterForeignBytes) {
-  BytesStream first("PK\x05\x06" + std::string(10, '\0'));
+  TMemoryStream first("PK\x05\x06" + std::string(10, '\0'));
   bool called = false;
   TZipHeaderInfo e;
   EXPECT_FALSE(e.ReadCentralHeader(first, [&]() -> TStream& {
@@ -386,8 +385,8 @@ TEST(ZipHeaderInfo, NextDiskIsNotAskedForAfterForeignBytes) {
 }
 
 TEST(ZipHeaderInfo, FailureAfterTheSwitchLeavesTheOldDiskAlone) {
-  auto first = std::make_unique<BytesStream>("PK\x01\x02");
-  BytesStream second("too short");
+  auto first = std::make_unique<TMemoryStream>("PK\x01\x02");
+  TMemoryStream second("too short");
   second.SetPosition(2);
   TZipHeaderInfo e;
   // The handler frees the old disk's stream, as the reader's disk switch does.
