@@ -1,0 +1,72 @@
+// Arbitrary bytes as an archive file, opened and listed by the reader under each
+// IncompleteZipMode: end record, central directory, rebuild from local headers, and (through
+// two more copies named as the set's block files) disk switches. Anything but one of the
+// engine's exceptions, a crash, or a directory larger than the bytes could hold is a finding.
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "zip/format/zip_reader.h"
+
+namespace {
+
+using namespace larkspur;
+using namespace larkspur::zip;
+
+void check(bool condition) {
+  if (!condition)
+    __builtin_trap();
+}
+
+// A folder of this process's own for the archive and its "disks".
+const std::string& workDirectory() {
+  static const std::string dir = [] {
+    std::string name = platform::makeTempFile(platform::tempDirectory(), "LRF");
+    platform::deleteFile(name);
+    platform::createDirectory(name);
+    return name + platform::kPathDelimiter;
+  }();
+  return dir;
+}
+
+void writeFile(const std::string& name, const std::uint8_t* data, std::size_t size) {
+  platform::File file = platform::File::create(name);
+  check(file.write(data, size) == size);
+}
+
+void openAndList(const std::string& name, TIncompleteZipMode mode, std::size_t size) {
+  TZipReader reader;
+  reader.IncompleteZipMode = mode;
+  reader.DoProcessMessages = false;
+  reader.SetZipName(name);
+  try {
+    reader.OpenArchive();
+    // Every entry needs at least a local header's fixed bytes in one of the three files.
+    check(static_cast<std::size_t>(reader.EntryCount()) <= 3 * size / 30 + 1);
+    for (int i = 0; i < reader.EntryCount(); ++i) {
+      reader.EntryComment(i);
+      reader.EntryDateTime(i);
+    }
+    reader.ArchiveComment();
+    reader.SortDirectory(TZipSortMode::ByName);
+    reader.SortDirectory(TZipSortMode::ByDate);
+    reader.SortDirectory(TZipSortMode::ByNone);
+    reader.OpenArchive(); // the cached directory
+  } catch (const Error&) {
+    // A refusal with one of the engine's messages is a fine answer to arbitrary bytes.
+  }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string archive = workDirectory() + "fuzz.zip";
+  writeFile(archive, data, size);
+  writeFile(workDirectory() + "fuzz.001", data, size);
+  writeFile(workDirectory() + "fuzz.002", data, size);
+  for (auto mode : {TIncompleteZipMode::izAssumeMulti, TIncompleteZipMode::izAssumeBad,
+                    TIncompleteZipMode::izAssumeNotAZip}) {
+    openAndList(archive, mode, size);
+  }
+  return 0;
+}
