@@ -31,9 +31,6 @@ void appendAscii(std::string& out, unsigned char c) {
   case '\r':
     out += "\\r";
     break;
-  case '\\':
-    out += "\\\\";
-    break;
   default:
     if (c < 0x20 || c == 0x7F) {
       appendHexEscape(out, c);

@@ -23,7 +23,7 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, TerminalTextTest,
     ::testing::Values(TextCase{"plain/name.txt", "plain/name.txt"},
                       TextCase{"\xE6\x96\x87\xE6\xA1\xA3.txt", "\xE6\x96\x87\xE6\xA1\xA3.txt"},
-                      TextCase{"tab\there\nline\rback\\slash", "tab\\there\\nline\\rback\\\\slash"},
+                      TextCase{"tab\there\nline\rback\\slash", "tab\\there\\nline\\rback\\slash"},
                       TextCase{std::string("nul\0bell\x07", 9), "nul\\x00bell\\x07"}
 #ifndef _WIN32
                       ,
