@@ -9,6 +9,13 @@ if(LARKSPUR_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(LARKSPUR_FUZZ)
+  # Everything the fuzz targets link is instrumented for coverage and checked like them.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(WIN32)
   # Windows binaries must not depend on the mingw runtime DLLs (regsvr32 and Wine cannot find them).
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

@@ -77,13 +77,16 @@ std::optional<std::time_t> timeTFromLocal(const DateTime& t) {
   return result;
 }
 
-std::uint32_t dosTimeFromTimeT(std::time_t time) {
-  DateTime t = localDateTime(time);
+std::uint32_t packDosTimeInRange(const DateTime& t) {
   if (t.year < kDosFirstYear)
     return packDosTime(DateTime{kDosFirstYear, 1, 1, 0, 0, 0});
   if (t.year > kDosLastYear)
     return packDosTime(DateTime{kDosLastYear, 12, 31, 23, 59, 58});
   return packDosTime(t);
+}
+
+std::uint32_t dosTimeFromTimeT(std::time_t time) {
+  return packDosTimeInRange(localDateTime(time));
 }
 
 } // namespace larkspur::platform

@@ -29,6 +29,9 @@ DateTime splitDosTime(std::uint32_t dosTime);
 // Packs the fields as they are; the caller keeps them in range (odd seconds round down).
 std::uint32_t packDosTime(const DateTime& time);
 
+// Packs like packDosTime, but a year outside 1980..2107 gives the first or last moment DOS holds.
+std::uint32_t packDosTimeInRange(const DateTime& time);
+
 // Whether the fields name a real calendar time (month lengths and leap years included).
 bool isValidDateTime(const DateTime& time);
 

@@ -154,7 +154,7 @@ class CriticalErrorsOff {
   CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;
 
  private:
-  unsigned previous_ = 0;
+  [[maybe_unused]] unsigned previous_ = 0;  // only the Windows implementation keeps a mode
 };
 
 // ---- Code pages --------------------------------------------------------------------------------

@@ -82,6 +82,27 @@ private:
   ZipRun current_;
 };
 
+// Hands every call on to a FakeWriter that the test keeps, for code that takes ownership of
+// its writer and destroys it before the test looks.
+class ForwardingWriter : public ArchiveWriter {
+public:
+  explicit ForwardingWriter(FakeWriter& target) : target_(target) {}
+  void setRootDir(const std::string& dir) override { target_.setRootDir(dir); }
+  std::string rootDir() const override { return target_.rootDir(); }
+  void setZipName(const std::string& name) override { target_.setZipName(name); }
+  void addToFilesList(const std::string& entry) override { target_.addToFilesList(entry); }
+  void setRecurse(bool recurse) override { target_.setRecurse(recurse); }
+  void setStorePaths(bool storePaths) override { target_.setStorePaths(storePaths); }
+  void setPackLevel(int level) override { target_.setPackLevel(level); }
+  void zip() override { target_.zip(); }
+  void setOnFilePercentDone(FilePercentEvent event) override {
+    target_.setOnFilePercentDone(std::move(event));
+  }
+
+private:
+  FakeWriter& target_;
+};
+
 class FakeView : public AddToArchiveView {
 public:
   explicit FakeView(TextForm form = TextForm::Utf8) : form_(form) {}

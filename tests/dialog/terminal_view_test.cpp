@@ -6,6 +6,11 @@
 
 #include <sstream>
 
+#include "fakes.h"
+#include "platform/platform.h"
+#include "support/file_contents.h"
+#include "support/temp_dir.h"
+
 namespace larkspur::dialog {
 namespace {
 
@@ -44,12 +49,31 @@ TEST(TerminalView, PrintsNoBarWhenNotATerminal) {
   EXPECT_EQ(out.str(), "增加 2 个文件\nError: Disk full.\n");
 }
 
-TEST(TerminalView, KeepsTheEditedName) {
-  std::ostringstream out;
-  TerminalView view(out, false);
-  view.setEditText("a.zip");
-  EXPECT_EQ(view.editText(), "a.zip");
-  EXPECT_EQ(view.textForm(), TextForm::Utf8);
+// The command line's run over real files: a plain folder is searched, a typed name replaces
+// the proposed one, and an existing archive is refused.
+TEST(CompressInTerminal, SearchesARealFolderIntoTheNamedArchive) {
+  test::TempDir dir;
+  ASSERT_TRUE(platform::createDirectory(dir.file("src")));
+  test::writeFile(dir.file("a.txt"), "x");
+  testing::FakeWriter writer;
+  EXPECT_EQ(compressInTerminal({dir.file("src"), dir.file("a.txt")}, writer, "out.zip"),
+            AddResult::Written);
+  ASSERT_EQ(writer.runs.size(), 2u);
+  EXPECT_EQ(writer.runs[0].zipName, dir.file("out.zip"));
+  EXPECT_EQ(writer.runs[0].filesList,
+            std::vector<std::string>{dir.file("src") + platform::kPathDelimiter + "*.*"});
+  EXPECT_EQ(writer.runs[1].filesList, std::vector<std::string>{dir.file("a.txt")});
+}
+
+TEST(CompressInTerminal, RefusesAnExistingArchive) {
+  test::TempDir dir;
+  test::writeFile(dir.file("a.txt"), "x");
+  test::writeFile(dir.file("a.zip"), "old");
+  testing::FakeWriter writer;
+  EXPECT_EQ(compressInTerminal({dir.file("a.txt")}, writer, std::nullopt),
+            AddResult::ArchiveExists);
+  EXPECT_TRUE(writer.runs.empty());
+  EXPECT_EQ(test::readFile(dir.file("a.zip")), "old");
 }
 
 } // namespace

@@ -9,16 +9,19 @@
 namespace larkspur::test {
 
 TempDir::TempDir() {
-  // Reserve a unique name with a temporary file, then put a folder in its place.
-  const std::string reserved = platform::makeTempFile(platform::tempDirectory(), "LKT");
-  platform::deleteFile(reserved);
-  path_ = reserved + ".d";
-  if (!platform::createDirectory(path_))
+  // Reserve a unique name with a temporary file, kept until the folder beside it is removed
+  // (a deleted reservation could be handed out again to a second folder alive at the same time).
+  reserved_ = platform::makeTempFile(platform::tempDirectory(), "LKT");
+  path_ = reserved_ + ".d";
+  if (!platform::createDirectory(path_)) {
+    platform::deleteFile(reserved_);
     throw std::runtime_error("cannot create test folder " + path_);
+  }
 }
 
 TempDir::~TempDir() {
   removeTree(path_);
+  platform::deleteFile(reserved_);
 }
 
 std::string TempDir::file(const std::string& name) const {

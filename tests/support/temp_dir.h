@@ -18,6 +18,7 @@ public:
   std::string file(const std::string& name) const;
 
 private:
+  std::string reserved_;  // the temporary file that keeps the name unique
   std::string path_;
 };
 
