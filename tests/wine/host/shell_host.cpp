@@ -37,8 +37,8 @@ int runChecks(std::string work) {
   CreateDirectoryA((work + "my downloads").c_str(), nullptr);
   RunMenuChecks(work);
   RunHelpTextChecks(work);
+  RunLifetimeChecks(); // before the commands: a dialog they open keeps the module loaded
   RunCommandChecks(work);
-  RunLifetimeChecks();
   std::printf("shell host: %d checks, %d failed\n", ChecksRun(), FailedChecks());
   return FailedChecks();
 }
