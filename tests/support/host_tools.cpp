@@ -61,7 +61,7 @@ std::string shellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-std::string hostPath(const std::string& path) {
+std::string hostSidePath(const std::string& path) {
 #ifdef _WIN32
   std::string p = path;
   if (p.size() >= 2 && (p[0] == 'Z' || p[0] == 'z') && p[1] == ':')
@@ -80,8 +80,8 @@ ToolResult runHostShell(const std::string& command) {
   // The output and the exit status go through files: under Wine the Unix child is neither
   // waited for nor does its exit code come back, so the test polls for the status file.
   TempDir dir;
-  const std::string out = hostPath(dir.file("out"));
-  const std::string status = hostPath(dir.file("status"));
+  const std::string out = hostSidePath(dir.file("out"));
+  const std::string status = hostSidePath(dir.file("status"));
   const std::string script = "(" + command + ") >" + shellQuote(out) + " 2>&1; echo $? >" +
                              shellQuote(status + ".tmp") + "; mv " + shellQuote(status + ".tmp") +
                              " " + shellQuote(status);
@@ -122,7 +122,7 @@ bool hostHasProgram(const std::string& name) {
 }
 
 std::string archiveProblems(const std::string& archive, const std::string& password) {
-  const std::string a = shellQuote(hostPath(archive));
+  const std::string a = shellQuote(hostSidePath(archive));
   const std::string pw = shellQuote(password);
   const std::vector<std::pair<std::string, std::string>> checkers = {
       {"unzip -t", "unzip -t -qq " + (password.empty() ? "" : "-P " + pw + " ") + a},
@@ -143,8 +143,8 @@ std::string archiveProblems(const std::string& archive, const std::string& passw
 }
 
 std::vector<CheckedEntry> readEntriesWithPython(const std::string& archive) {
-  const ToolResult r =
-      runHostShell("python3 -c " + shellQuote(kListEntries) + " " + shellQuote(hostPath(archive)));
+  const ToolResult r = runHostShell("python3 -c " + shellQuote(kListEntries) + " " +
+                                    shellQuote(hostSidePath(archive)));
   if (r.exitCode != 0)
     throw std::runtime_error("python zipfile failed: " + r.output);
   std::vector<CheckedEntry> entries;
@@ -189,7 +189,7 @@ std::string archiveCommentWithPython(const std::string& archive) {
   const ToolResult r = runHostShell(
       "python3 -c " +
       shellQuote("import sys, zipfile; print(zipfile.ZipFile(sys.argv[1]).comment.hex())") + " " +
-      shellQuote(hostPath(archive)));
+      shellQuote(hostSidePath(archive)));
   if (r.exitCode != 0)
     throw std::runtime_error("python zipfile failed: " + r.output);
   return fromHex(r.output.substr(0, r.output.find('\n')));
@@ -199,7 +199,7 @@ std::string extractWithUnzip(const std::string& archive, const std::string& name
                              const std::string& password) {
   const std::string pw = password.empty() ? "" : "-P " + shellQuote(password) + " ";
   // Only the data: unzip's messages would otherwise be mixed into it.
-  const ToolResult r = runHostShell("unzip -p " + pw + shellQuote(hostPath(archive)) + " " +
+  const ToolResult r = runHostShell("unzip -p " + pw + shellQuote(hostSidePath(archive)) + " " +
                                     shellQuote(name) + " 2>/dev/null");
   if (r.exitCode != 0)
     throw std::runtime_error("unzip -p failed: " + r.output);

@@ -17,7 +17,7 @@ struct ToolResult {
 // Runs a /bin/sh command line on the host and waits for it.
 ToolResult runHostShell(const std::string& command);
 // A path of this process as the host's shell sees it (Wine's "Z:\x\y" becomes "/x/y").
-std::string hostPath(const std::string& path);
+std::string hostSidePath(const std::string& path);
 // Quotes a text for the shell.
 std::string shellQuote(const std::string& text);
 // Whether a program is installed on the host.
