@@ -8,10 +8,12 @@
 
 namespace larkspur::test {
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(platform::tempDirectory()) {}
+
+TempDir::TempDir(const std::string& parent) {
   // Reserve a unique name with a temporary file, kept until the folder beside it is removed
   // (a deleted reservation could be handed out again to a second folder alive at the same time).
-  reserved_ = platform::makeTempFile(platform::tempDirectory(), "LKT");
+  reserved_ = platform::makeTempFile(parent, "LKT");
   path_ = reserved_ + ".d";
   if (!platform::createDirectory(path_)) {
     platform::deleteFile(reserved_);

@@ -8,6 +8,8 @@ namespace larkspur::test {
 class TempDir {
 public:
   TempDir();
+  // A fresh folder inside `parent` instead of the system's temporary folder.
+  explicit TempDir(const std::string& parent);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -31,7 +31,12 @@ AddToArchiveWindow& DialogRegistry::open(const std::vector<std::string>& paths,
   }
   dialogs_.push_back(std::make_unique<AddToArchiveWindow>(std::move(writer), files));
   AddToArchiveWindow& dialog = *dialogs_.back();
-  dialog.open(paths);
+  try {
+    dialog.open(paths);
+  } catch (...) {
+    release(dialog); // a dialog never shown must not keep the module loaded
+    throw;
+  }
   return dialog;
 }
 

@@ -24,7 +24,8 @@ constexpr Code kPatternRemains = 3;
 constexpr Code kNotInSet = 4;
 constexpr Code kByteDiffers = 5;
 constexpr Code kMalformed = 6;
-// A star that never found a text byte where the rest of the pattern could start.
+// A star that never found a text byte where the rest of the pattern could start; the walk that
+// met the star then reports that text remained (kTextRemains).
 constexpr Code kNoAttempt = 0;
 // Accepted by a set test: matching goes on.
 constexpr Code kAccepted = 0;

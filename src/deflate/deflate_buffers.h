@@ -1,0 +1,45 @@
+// The six working buffers of the compressor. A zip operation allocates one set, uses it for
+// every entry it deflates and releases it at its end; they start zero-filled so the output
+// depends on the input alone.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace larkspur::deflate {
+
+class TDeflateBuffers {
+public:
+  TDeflateBuffers();
+  TDeflateBuffers(const TDeflateBuffers&) = delete;
+  TDeflateBuffers& operator=(const TDeflateBuffers&) = delete;
+  TDeflateBuffers(TDeflateBuffers&&) noexcept = default;
+  TDeflateBuffers& operator=(TDeflateBuffers&&) noexcept = default;
+
+  // Sliding window (65536 bytes, plus a zero tail that comparisons may load but never use).
+  std::uint8_t* window() const { return window_.get(); }
+  // Most recent position per hash value (32768 entries).
+  std::uint16_t* chain_head() const { return chainHead_.get(); }
+  // Previous position with the same hash, per window position modulo 32768.
+  std::uint16_t* chain_prev() const { return chainPrev_.get(); }
+  // Per block symbol: the literal or match length - 3 (32768 bytes).
+  std::uint8_t* lit_buf() const { return litBuf_.get(); }
+  // Per block match: distance - 1 (32768 entries).
+  std::uint16_t* dist_buf() const { return distBuf_.get(); }
+  // One bit per block symbol, set for a match (4096 bytes).
+  std::uint8_t* flag_bytes() const { return flagBytes_.get(); }
+
+  // Zeroes window bytes 0 to 65534 (the last byte keeps its value), as at the end of every
+  // entry, so the next entry's output does not depend on the bytes of this one.
+  void clearWindow();
+
+private:
+  std::unique_ptr<std::uint8_t[]> window_;
+  std::unique_ptr<std::uint16_t[]> chainHead_;
+  std::unique_ptr<std::uint16_t[]> chainPrev_;
+  std::unique_ptr<std::uint8_t[]> litBuf_;
+  std::unique_ptr<std::uint16_t[]> distBuf_;
+  std::unique_ptr<std::uint8_t[]> flagBytes_;
+};
+
+} // namespace larkspur::deflate

@@ -1,0 +1,103 @@
+// The parse of one entry: the sliding window with its hash chains, the longest-match search,
+// and the greedy (levels 1-3) and lazy (levels 4-9) loops that hand literals, matches and
+// block ends to the block coder.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "deflate/block_coder.h"
+#include "deflate/deflate.h"
+#include "deflate/deflate_constants.h"
+
+namespace larkspur::deflate {
+
+// Search limits of one level.
+struct TLevelConfig {
+  std::uint16_t good_len;    // previous match this long: search a quarter of the chain
+  std::uint16_t lazy_limit;  // lazy: no search after a match this long; greedy: longest
+                             // match whose inner positions are still inserted
+  std::uint16_t nice_len;    // a match this long ends the search
+  std::uint16_t chain_limit; // most chain candidates examined per search
+};
+
+inline constexpr int kMaxLevel = 9;
+// Highest level parsed greedily.
+inline constexpr int kLastGreedyLevel = 3;
+
+inline constexpr std::array<TLevelConfig, kMaxLevel + 1> level_table = {{
+    {0, 0, 0, 0}, // 0: stored by the writer, never parsed
+    {4, 4, 8, 4},
+    {4, 5, 16, 8},
+    {4, 6, 32, 32},
+    {4, 4, 16, 16},
+    {8, 16, 32, 32},
+    {8, 16, 128, 128},
+    {8, 32, 128, 256},
+    {32, 128, 258, 1024},
+    {32, 258, 258, 4096},
+}};
+
+// General purpose flag bits of the fast and the maximum levels.
+inline constexpr std::uint16_t kFlagFastLevels = 4;
+inline constexpr std::uint16_t kFlagMaximumLevels = 2;
+inline constexpr int kLastFastLevel = 2;
+inline constexpr int kFirstMaximumLevel = 8;
+
+class TMatcher {
+public:
+  TMatcher(const TDeflateBuffers& buffers, int packLevel, TDeflateIo& io, TBlockCoder& coder,
+           TDeflateResult& header);
+
+  // Clears the chain heads, takes the level's limits and reads the first part of the input.
+  void start_matcher();
+  // The two parsing loops; each returns what the final emit_block returned.
+  std::uint64_t deflate_greedy();
+  std::uint64_t deflate();
+
+private:
+  void refill_window();
+  std::uint32_t readInput(std::uint8_t* destination, std::uint32_t count);
+  void slide();
+  static unsigned roll_hash(unsigned h, unsigned c) { return ((h << kHashShift) ^ c) & kHashMask; }
+  // Puts position p at the head of its hash chain; returns the head it replaced.
+  unsigned insert_position(unsigned p) {
+    ins_hash_ = roll_hash(ins_hash_, window_[p + 2]);
+    const unsigned head = chain_head_[ins_hash_];
+    chain_prev_[p & kHashMask] = std::uint16_t(head);
+    chain_head_[ins_hash_] = std::uint16_t(p);
+    return head;
+  }
+  unsigned search_chain(unsigned first);
+  std::uint64_t flushBlock(bool last) {
+    return coder_.emit_block(block_start_ >= 0 ? window_ + block_start_ : nullptr,
+                             std::int32_t(cur_pos_) - block_start_, last);
+  }
+  std::int32_t blockBytes() const { return std::int32_t(cur_pos_) - block_start_; }
+
+  std::uint8_t* window_;
+  std::uint16_t* chain_head_;
+  std::uint16_t* chain_prev_;
+  int packLevel_;
+  TDeflateIo& io_;
+  TBlockCoder& coder_;
+  TDeflateResult& header_;
+
+  // Positions are unsigned and wrap like 16-bit quantities: a match position that slides out
+  // of the window still gives its true distance by modular subtraction.
+  unsigned cur_pos_ = 0;
+  unsigned lookahead_ = 0;
+  std::int32_t block_start_ = 0;
+  bool end_of_input_ = false;
+  unsigned ins_hash_ = 0;
+  unsigned chain_start_ = 0;
+  unsigned match_len_ = 0;
+  unsigned match_pos_ = 0;
+  unsigned prev_len_ = 0;
+  unsigned good_len_ = 0;
+  unsigned lazy_limit_ = 0;
+  unsigned chain_limit_ = 0;
+  int nice_len_ = 0;
+};
+
+} // namespace larkspur::deflate

@@ -1,0 +1,103 @@
+// TSortedZip's comparison for each sort mode.
+#include "zip/format/sorted_zip.h"
+
+#include <string_view>
+
+#include "zip/format/dos_date_time.h"
+
+namespace larkspur::zip {
+
+namespace {
+
+unsigned char foldAscii(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
+}
+
+// ASCII case-insensitive comparison of a1 + a2 with b1 + b2, without building either: the first
+// differing folded bytes decide, else the lengths.
+int compareTextPair(std::string_view a1, std::string_view a2, std::string_view b1,
+                    std::string_view b2) {
+  const std::size_t lengthA = a1.size() + a2.size();
+  const std::size_t lengthB = b1.size() + b2.size();
+  const std::size_t common = lengthA < lengthB ? lengthA : lengthB;
+  for (std::size_t i = 0; i < common; ++i) {
+    const char ca = i < a1.size() ? a1[i] : a2[i - a1.size()];
+    const char cb = i < b1.size() ? b1[i] : b2[i - b1.size()];
+    const int d = foldAscii(ca) - foldAscii(cb);
+    if (d != 0)
+      return d;
+  }
+  return static_cast<int>(lengthA) - static_cast<int>(lengthB);
+}
+
+int compareText(std::string_view a, std::string_view b) {
+  return compareTextPair(a, {}, b, {});
+}
+
+// An entry's date as a calendar time; a date/time that names no real time counts as the zero
+// date-time, earlier than any date an archive can hold.
+DateTime entryDate(const TZipHeaderInfo& entry) {
+  constexpr DateTime kZeroDateTime{1899, 12, 30, 0, 0, 0};
+  return DosDateTimeToDateTime(entry.FileDateTime).value_or(kZeroDateTime);
+}
+
+// 1 when the key's value is above the item's, else -1: equal values go after those present.
+int descending(std::int32_t item, std::int32_t key) {
+  const auto difference =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(key) - static_cast<std::uint32_t>(item));
+  return difference > 0 ? 1 : -1;
+}
+
+} // namespace
+
+int CompressionRate(const TZipHeaderInfo& entry) {
+  constexpr std::int64_t kPercent = 100;
+  const std::int64_t whole = entry.UncompressedSize;
+  if (whole <= 0)
+    return 0;
+  const std::int64_t part = std::int64_t{entry.CompressedSize} * kPercent;
+  // Floor division (the part may be negative in a damaged header), then halves to even.
+  std::int64_t quotient = part / whole;
+  std::int64_t remainder = part % whole;
+  if (remainder < 0) {
+    --quotient;
+    remainder += whole;
+  }
+  if (2 * remainder > whole || (2 * remainder == whole && quotient % 2 != 0))
+    ++quotient;
+  return static_cast<int>(quotient < kPercent ? quotient : kPercent);
+}
+
+int TSortedZip::Compare(const TObject* itemKey, const TObject* searchKey) const {
+  const auto& item = *static_cast<const TZipHeaderInfo*>(itemKey);
+  const auto& key = *static_cast<const TZipHeaderInfo*>(searchKey);
+  switch (SortMode) {
+  case TZipSortMode::ByName:
+    return compareTextPair(item.Directory(), item.FileName(), key.Directory(), key.FileName());
+  case TZipSortMode::ByFileName:
+    return compareText(item.FileName(), key.FileName());
+  case TZipSortMode::ByDirectoryName:
+    return compareText(item.Directory(), key.Directory());
+  case TZipSortMode::ByDate:
+    return entryDate(key) > entryDate(item) ? 1 : -1;
+  case TZipSortMode::ByCompressedSize:
+    return descending(item.CompressedSize, key.CompressedSize);
+  case TZipSortMode::ByUnCompressedSize:
+    return descending(item.UncompressedSize, key.UncompressedSize);
+  case TZipSortMode::ByRate:
+    return CompressionRate(key) - CompressionRate(item);
+  case TZipSortMode::ByNone:
+    if (item.DiskNumberStart != key.DiskNumberStart) {
+      return item.DiskNumberStart - key.DiskNumberStart;
+    }
+    {
+      const auto itemOffset = static_cast<std::int32_t>(item.LocalHeaderOffset);
+      const auto keyOffset = static_cast<std::int32_t>(key.LocalHeaderOffset);
+      return itemOffset > keyOffset ? 1 : itemOffset == keyOffset ? 0 : -1;
+    }
+  }
+  return -1;
+}
+
+} // namespace larkspur::zip

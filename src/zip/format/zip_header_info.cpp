@@ -1,0 +1,313 @@
+// TZipHeaderInfo: field defaults, copying, names and comment, and the local and central header
+// records as written and read.
+#include "zip/format/zip_header_info.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/paths.h"
+#include "zip/format/dos_date_time.h"
+#include "zip/format/record_bytes.h"
+
+namespace larkspur::zip {
+
+namespace {
+
+// Reads what the stream gives, never reporting less than nothing.
+std::int64_t readSome(TStream& stream, void* buffer, std::int64_t count) {
+  return std::max<std::int64_t>(0, stream.Read(buffer, count));
+}
+
+// Whether the first `count` bytes read agree with the start of `signature`.
+bool startsLikeSignature(const unsigned char* bytes, std::int64_t count, std::uint32_t signature) {
+  for (std::int64_t i = 0; i < count && i < 4; ++i) {
+    if (bytes[i] != ((signature >> (8 * i)) & 0xFF))
+      return false;
+  }
+  return true;
+}
+
+std::uint32_t signatureOf(const unsigned char* bytes) {
+  return record::FieldReader(bytes).u32();
+}
+
+// The host system is the high byte of "version made by"; 0 is MS-DOS, whose names are OEM.
+constexpr int kHostShift = 8;
+constexpr std::uint16_t kHostMsDos = 0;
+
+// A header never announces more than its 16-bit length can say.
+void checkFieldLength(std::size_t length) {
+  if (length > static_cast<std::size_t>(kMaxFieldLength)) {
+    throw EStreamError("Stream write error");
+  }
+}
+
+} // namespace
+
+void TZipHeaderInfo::Clear() {
+  VersionMadeBy = kDefaultVersion;
+  VersionNeeded = kDefaultVersion;
+  Flags = 0;
+  CompressionMethod = kDefaultMethod;
+  FileDateTime = 0;
+  Crc32 = kDefaultCrc32;
+  CompressedSize = 0;
+  UncompressedSize = 0;
+  FileNameLength = 0;
+  CentralExtraLength = 0;
+  LocalExtraLength = 0;
+  FileCommentLength = 0;
+  DiskNumberStart = 0;
+  InternalAttributes = kDefaultInternalAttributes;
+  ExternalAttributes = kDefaultExternalAttributes;
+  LocalHeaderOffset = 0;
+  CentralHeaderPosition = 0;
+  Mark1 = 0;
+  Mark2 = 0;
+  Mark3 = 0;
+  fileName_.clear();
+  directory_.clear();
+  fileComment_.reset();
+}
+
+void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
+  if (&source == this)
+    return;
+  VersionMadeBy = source.VersionMadeBy;
+  VersionNeeded = source.VersionNeeded;
+  Flags = source.Flags;
+  CompressionMethod = source.CompressionMethod;
+  FileDateTime = source.FileDateTime;
+  Crc32 = source.Crc32;
+  CompressedSize = source.CompressedSize;
+  UncompressedSize = source.UncompressedSize;
+  CentralExtraLength = source.CentralExtraLength;
+  LocalExtraLength = source.LocalExtraLength;
+  DiskNumberStart = source.DiskNumberStart;
+  InternalAttributes = source.InternalAttributes;
+  ExternalAttributes = source.ExternalAttributes;
+  LocalHeaderOffset = source.LocalHeaderOffset;
+  CentralHeaderPosition = source.CentralHeaderPosition;
+  Mark1 = source.Mark1;
+  Mark2 = source.Mark2;
+  Mark3 = source.Mark3;
+  fileName_ = source.fileName_;
+  directory_ = source.directory_;
+  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
+  // A comment left behind from before would not match the length taken from the source.
+  if (source.FileCommentLength != 0 && source.fileComment_) {
+    fileComment_ = source.fileComment_;
+  } else {
+    fileComment_.reset();
+  }
+  FileCommentLength = source.FileCommentLength;
+}
+
+void TZipHeaderInfo::SetFileName(std::string_view text) {
+  if (text != fileName_)
+    fileName_ = text;
+  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
+}
+
+void TZipHeaderInfo::SetDirectory(std::string_view text, paths::LeadByteTest isLeadByte) {
+  if (text != directory_) {
+    directory_ = paths::IncludeTrailingPathDelimiter(text, isLeadByte);
+    if (text.empty())
+      directory_.clear();
+  }
+  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
+}
+
+void TZipHeaderInfo::SetFileComment(std::optional<std::string_view> text) {
+  if (text) {
+    fileComment_.emplace(*text);
+  } else {
+    fileComment_.reset();
+  }
+  FileCommentLength = static_cast<std::uint16_t>(fileComment_ ? fileComment_->size() : 0);
+}
+
+std::int64_t TZipHeaderInfo::LocalHeaderSize() const {
+  return kLocalHeaderSize + FileNameLength + LocalExtraLength;
+}
+
+std::int64_t TZipHeaderInfo::CentralHeaderSize() const {
+  return kCentralHeaderSize + FileNameLength + CentralExtraLength + FileCommentLength;
+}
+
+void TZipHeaderInfo::setSplitName(SplitName&& name) {
+  directory_ = std::move(name.directory);
+  fileName_ = std::move(name.fileName);
+  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
+}
+
+std::string TZipHeaderInfo::storedName(const StoredNameRules& rules) const {
+  std::string name = EncodeStoredName(directory_, fileName_, rules);
+  checkFieldLength(name.size());
+  return name;
+}
+
+void TZipHeaderInfo::WriteLocalHeader(TStream& stream, const StoredNameRules& rules) {
+  const std::string name = storedName(rules);
+  LocalHeaderOffset = static_cast<std::uint32_t>(stream.Position());
+  record::FieldWriter out;
+  out.u32(kLocalHeaderSignature);
+  out.u16(VersionNeeded);
+  out.u16(Flags);
+  out.u16(CompressionMethod);
+  out.u32(FileDateTime); // time in the low word, date in the high word
+  out.u32(Crc32);
+  out.i32(CompressedSize);
+  out.i32(UncompressedSize);
+  out.u16(static_cast<std::uint16_t>(name.size()));
+  out.u16(LocalExtraLength);
+  out.bytes(name);
+  stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
+}
+
+void TZipHeaderInfo::WriteCentralHeader(TStream& stream, const StoredNameRules& rules) const {
+  const std::string name = storedName(rules);
+  // The length written is that of the bytes that follow, so the directory stays walkable.
+  if (fileComment_)
+    checkFieldLength(fileComment_->size());
+  const std::string_view comment =
+      FileCommentLength != 0 && fileComment_ ? std::string_view(*fileComment_) : std::string_view();
+  record::FieldWriter out;
+  out.u32(kCentralHeaderSignature);
+  out.u16(VersionMadeBy);
+  out.u16(VersionNeeded);
+  out.u16(Flags);
+  out.u16(CompressionMethod);
+  out.u32(FileDateTime);
+  out.u32(Crc32);
+  out.i32(CompressedSize);
+  out.i32(UncompressedSize);
+  out.u16(static_cast<std::uint16_t>(name.size()));
+  out.u16(CentralExtraLength);
+  out.u16(static_cast<std::uint16_t>(comment.size()));
+  out.u16(DiskNumberStart);
+  out.u16(InternalAttributes);
+  out.u32(ExternalAttributes);
+  out.u32(LocalHeaderOffset);
+  out.bytes(name);
+  out.bytes(comment);
+  stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
+}
+
+bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& nextDisk,
+                                       const StoredNameRules& rules) {
+  TStream* in = &stream;
+  const std::int64_t headerStart = in->Position();
+  std::int64_t restoreAt = headerStart;
+  unsigned char fixed[kCentralHeaderSize];
+  std::int64_t got = readSome(*in, fixed, kCentralHeaderSize);
+  if (got < kCentralHeaderSize && nextDisk &&
+      startsLikeSignature(fixed, got, kCentralHeaderSignature)) {
+    // The old stream may be released by the switch: from here on only the new one is touched.
+    in = &nextDisk();
+    restoreAt = in->Position();
+    got += readSome(*in, fixed + got, kCentralHeaderSize - got);
+  }
+  const auto fail = [&] {
+    in->SetPosition(restoreAt);
+    return false;
+  };
+  if (got != kCentralHeaderSize || signatureOf(fixed) != kCentralHeaderSignature)
+    return fail();
+
+  record::FieldReader field(fixed + 4);
+  const std::uint16_t versionMadeBy = field.u16();
+  const std::uint16_t versionNeeded = field.u16();
+  const std::uint16_t flags = field.u16();
+  const std::uint16_t method = field.u16();
+  const std::uint32_t dateTime = field.u32();
+  const std::uint32_t crc = field.u32();
+  const std::int32_t compressedSize = field.i32();
+  const std::int32_t uncompressedSize = field.i32();
+  const std::uint16_t nameLength = field.u16();
+  const std::uint16_t extraLength = field.u16();
+  const std::uint16_t commentLength = field.u16();
+  const std::uint16_t diskNumberStart = field.u16();
+  const std::uint16_t internalAttributes = field.u16();
+  const std::uint32_t externalAttributes = field.u32();
+  const std::uint32_t localHeaderOffset = field.u32();
+
+  std::string name(nameLength, '\0');
+  if (nameLength != 0 && readSome(*in, name.data(), nameLength) != nameLength)
+    return fail();
+  // Extra field and comment are stepped over; a comment is loaded only when asked for.
+  in->Seek(std::int64_t{extraLength} + commentLength, 1);
+
+  VersionMadeBy = versionMadeBy;
+  VersionNeeded = versionNeeded;
+  Flags = flags;
+  CompressionMethod = method;
+  FileDateTime = SanitizeDosDateTime(dateTime);
+  Crc32 = crc;
+  CompressedSize = compressedSize;
+  UncompressedSize = uncompressedSize;
+  CentralExtraLength = extraLength;
+  FileCommentLength = commentLength;
+  DiskNumberStart = diskNumberStart;
+  InternalAttributes = internalAttributes;
+  ExternalAttributes = externalAttributes;
+  LocalHeaderOffset = localHeaderOffset;
+  CentralHeaderPosition = static_cast<std::uint32_t>(headerStart);
+  const bool oemName = (versionMadeBy >> kHostShift) == kHostMsDos;
+  setSplitName(DecodeStoredName(std::move(name), oemName, rules));
+  fileComment_.reset();
+  Mark1 = 0;
+  Mark3 = 0;
+  return true;
+}
+
+bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rules) {
+  const std::int64_t headerStart = stream.Position();
+  const auto fail = [&] {
+    stream.SetPosition(headerStart);
+    return false;
+  };
+  unsigned char fixed[kLocalHeaderSize];
+  if (readSome(stream, fixed, kLocalHeaderSize) != kLocalHeaderSize ||
+      signatureOf(fixed) != kLocalHeaderSignature) {
+    return fail();
+  }
+  record::FieldReader field(fixed + 4);
+  const std::uint16_t versionNeeded = field.u16();
+  const std::uint16_t flags = field.u16();
+  const std::uint16_t method = field.u16();
+  const std::uint32_t dateTime = field.u32();
+  const std::uint32_t crc = field.u32();
+  const std::int32_t compressedSize = field.i32();
+  const std::int32_t uncompressedSize = field.i32();
+  const std::uint16_t nameLength = field.u16();
+  const std::uint16_t extraLength = field.u16();
+
+  std::string name(nameLength, '\0');
+  if (nameLength != 0 && readSome(stream, name.data(), nameLength) != nameLength)
+    return fail();
+
+  VersionMadeBy = 0;
+  VersionNeeded = versionNeeded;
+  Flags = flags;
+  CompressionMethod = method;
+  FileDateTime = SanitizeDosDateTime(dateTime);
+  Crc32 = crc;
+  CompressedSize = compressedSize;
+  UncompressedSize = uncompressedSize;
+  LocalExtraLength = extraLength;
+  FileCommentLength = 0;
+  DiskNumberStart = 0;
+  InternalAttributes = 0;
+  ExternalAttributes = 0;
+  CentralHeaderPosition = 0;
+  LocalHeaderOffset = static_cast<std::uint32_t>(headerStart);
+  // Local headers carry no host byte; their names are always taken as OEM.
+  setSplitName(DecodeStoredName(std::move(name), true, rules));
+  fileComment_.reset();
+  Mark1 = 0;
+  Mark3 = 0;
+  return true;
+}
+
+} // namespace larkspur::zip

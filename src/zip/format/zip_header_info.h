@@ -1,0 +1,98 @@
+// One archive entry: the in-memory form of its local and central headers, with the directory
+// part and the file name kept apart, and the operations that write and read those headers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/paths.h"
+#include "platform/platform.h"
+#include "zip/format/object.h"
+#include "zip/format/stored_name.h"
+#include "zip/format/stream.h"
+#include "zip/format/zip_signatures.h"
+
+namespace larkspur::zip {
+
+// Called when a central header runs off the end of its disk: switches to the next disk and
+// returns the stream the header continues on (the old stream may be gone afterwards).
+using TNextDiskHandler = std::function<TStream&()>;
+
+class TZipHeaderInfo : public TObject {
+public:
+  // What a new entry starts with (the writer changes them as it goes).
+  static constexpr std::uint16_t kDefaultVersion = 20;           // 2.0, host 0 (MS-DOS/FAT)
+  static constexpr std::uint16_t kDefaultMethod = 8;             // deflated
+  static constexpr std::uint32_t kDefaultCrc32 = 0xFFFFFFFF;     // CRC register before any data
+  static constexpr std::uint16_t kDefaultInternalAttributes = 1; // text, until known
+  static constexpr std::uint32_t kDefaultExternalAttributes = platform::faArchive;
+
+  TZipHeaderInfo() { Clear(); }
+
+  const char* ClassName() const override { return "TZipHeaderInfo"; }
+
+  void Clear();
+  // Takes every field of `source`; the comment text only when `source` has one loaded.
+  void Assign(const TZipHeaderInfo& source);
+
+  const std::string& FileName() const { return fileName_; }
+  const std::string& Directory() const { return directory_; }
+  // Absent until loaded or set; FileCommentLength may be known without it.
+  const std::optional<std::string>& FileComment() const { return fileComment_; }
+
+  void SetFileName(std::string_view text);
+  // A non-empty directory always ends with the native separator; one is appended when missing.
+  void SetDirectory(std::string_view text, paths::LeadByteTest isLeadByte = platform::isLeadByte);
+  void SetFileComment(std::optional<std::string_view> text);
+
+  bool HasComment() const { return FileCommentLength != 0; }
+  bool HasDataDescriptor() const { return (Flags & kFlagDataDescriptor) != 0; }
+
+  std::int64_t LocalHeaderSize() const;
+  std::int64_t CentralHeaderSize() const;
+
+  // The local header at the stream's position, which becomes LocalHeaderOffset.
+  void WriteLocalHeader(TStream& stream, const StoredNameRules& rules = SystemNameRules());
+  void WriteCentralHeader(TStream& stream, const StoredNameRules& rules = SystemNameRules()) const;
+
+  // Read the header at the stream's position. False, with the stream put back, when the bytes
+  // are not a complete header of that kind; the entry may then be partly filled.
+  bool ReadCentralHeader(TStream& stream, const TNextDiskHandler& nextDisk = nullptr,
+                         const StoredNameRules& rules = SystemNameRules());
+  bool ReadLocalHeader(TStream& stream, const StoredNameRules& rules = SystemNameRules());
+
+  std::uint16_t VersionMadeBy;
+  std::uint16_t VersionNeeded;
+  std::uint16_t Flags;
+  std::uint16_t CompressionMethod;
+  std::uint32_t FileDateTime;
+  std::uint32_t Crc32;
+  std::int32_t CompressedSize;
+  std::int32_t UncompressedSize;
+  std::uint16_t FileNameLength;
+  std::uint16_t CentralExtraLength;
+  std::uint16_t LocalExtraLength;
+  std::uint16_t FileCommentLength;
+  std::uint16_t DiskNumberStart;
+  std::uint16_t InternalAttributes;
+  std::uint32_t ExternalAttributes;
+  std::uint32_t LocalHeaderOffset;
+  std::uint32_t CentralHeaderPosition;
+  std::uint8_t Mark1;
+  std::uint8_t Mark2;
+  std::uint8_t Mark3;
+
+private:
+  void setSplitName(SplitName&& name);
+  // The stored name as header bytes; raises when it does not fit its 16-bit length.
+  std::string storedName(const StoredNameRules& rules) const;
+
+  std::string fileName_;
+  std::string directory_;
+  std::optional<std::string> fileComment_;
+};
+
+} // namespace larkspur::zip
