@@ -170,48 +170,36 @@ TEST(ZipHeaderInfo, DateTimesReadFromHeadersAreClamped) {
 
 struct BadHeader {
   const char* label;
+  bool central; // which reader the bytes are given to
   std::string bytes;
 };
 
-class CentralHeaderRefused : public testing::TestWithParam<BadHeader> {};
+class HeaderRefused : public testing::TestWithParam<BadHeader> {};
 
-TEST_P(CentralHeaderRefused, ReturnsFalseAndPutsThePositionBack) {
+TEST_P(HeaderRefused, ReturnsFalseAndPutsThePositionBack) {
   TMemoryStream stream("...." + GetParam().bytes);
   stream.SetPosition(4);
   TZipHeaderInfo e;
-  EXPECT_FALSE(e.ReadCentralHeader(stream));
+  EXPECT_FALSE(GetParam().central ? e.ReadCentralHeader(stream) : e.ReadLocalHeader(stream));
   EXPECT_EQ(stream.Position(), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Records, CentralHeaderRefused,
-    testing::Values(BadHeader{"Empty", ""}, BadHeader{"SignatureOnly", "PK\x01\x02"},
-                    BadHeader{"FixedPartShort", centralHeader("").substr(0, 45)},
-                    BadHeader{"LocalSignature", "PK\x03\x04" + centralHeader("abc").substr(4)},
-                    BadHeader{"NameCutShort", centralHeader("name").substr(0, 48)},
-                    BadHeader{"NameLengthPastTheEnd", centralHeader("").substr(0, 28) +
-                                                          le16(0xFFFF) +
-                                                          centralHeader("").substr(30) + "abc"}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-class LocalHeaderRefused : public testing::TestWithParam<BadHeader> {};
-
-TEST_P(LocalHeaderRefused, ReturnsFalseAndPutsThePositionBack) {
-  TMemoryStream stream("...." + GetParam().bytes);
-  stream.SetPosition(4);
-  TZipHeaderInfo e;
-  EXPECT_FALSE(e.ReadLocalHeader(stream));
-  EXPECT_EQ(stream.Position(), 4);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Records, LocalHeaderRefused,
-    testing::Values(BadHeader{"Empty", ""},
-                    BadHeader{"FixedPartShort", localHeader("").substr(0, 29)},
-                    BadHeader{"CentralSignature", "PK\x01\x02" + localHeader("abc").substr(4)},
-                    BadHeader{"NameCutShort", localHeader("name").substr(0, 33)},
-                    BadHeader{"NameLengthPastTheEnd",
-                              localHeader("").substr(0, 26) + le16(0xFFFF) + le16(0) + "xyz"}),
+    Records, HeaderRefused,
+    testing::Values(
+        BadHeader{"CentralEmpty", true, ""}, BadHeader{"CentralSignatureOnly", true, "PK\x01\x02"},
+        BadHeader{"CentralFixedPartShort", true, centralHeader("").substr(0, 45)},
+        BadHeader{"CentralWithLocalSignature", true, "PK\x03\x04" + centralHeader("abc").substr(4)},
+        BadHeader{"CentralNameCutShort", true, centralHeader("name").substr(0, 48)},
+        BadHeader{"CentralNameLengthPastTheEnd", true,
+                  centralHeader("").substr(0, 28) + le16(0xFFFF) + centralHeader("").substr(30) +
+                      "abc"},
+        BadHeader{"LocalEmpty", false, ""},
+        BadHeader{"LocalFixedPartShort", false, localHeader("").substr(0, 29)},
+        BadHeader{"LocalWithCentralSignature", false, "PK\x01\x02" + localHeader("abc").substr(4)},
+        BadHeader{"LocalNameCutShort", false, localHeader("name").substr(0, 33)},
+        BadHeader{"LocalNameLengthPastTheEnd", false,
+                  localHeader("").substr(0, 26) + le16(0xFFFF) + le16(0) + "xyz"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---- Names --------------------------------------------------------------------------------------
