@@ -276,6 +276,28 @@ TEST(ZipHeaderInfo, DirectoryEndingInATrailByteStillGetsASeparator) {
   EXPECT_EQ(e.FileNameLength, 4);
 }
 
+TEST(ZipHeaderInfo, SystemDoubleByteNameWithBackslashTrailByteSurvivesBothHeaders) {
+  if (!platform::isLeadByte(0x81))
+    GTEST_SKIP() << "the ANSI code page has no double-byte characters";
+  // In GBK, "\x81\x5C" is one character whose trail byte is the backslash byte.
+  TZipHeaderInfo e;
+  e.SetDirectory("d\x81\x5C");
+  e.SetFileName("\x81\x5C.txt");
+  TMemoryStream stream;
+  e.WriteLocalHeader(stream);
+  e.WriteCentralHeader(stream);
+  EXPECT_EQ(stream.Bytes().substr(30, 10), "d\x81\x5C/\x81\x5C.txt");
+  stream.SetPosition(0);
+  TZipHeaderInfo local, central;
+  ASSERT_TRUE(local.ReadLocalHeader(stream));
+  stream.SetPosition(e.LocalHeaderSize());
+  ASSERT_TRUE(central.ReadCentralHeader(stream));
+  for (const TZipHeaderInfo* read : {&local, &central}) {
+    EXPECT_EQ(read->Directory(), e.Directory());
+    EXPECT_EQ(read->FileName(), e.FileName());
+  }
+}
+
 TEST(ZipHeaderInfo, SizesFollowNameExtraAndComment) {
   TZipHeaderInfo e;
   e.SetFileName("a.txt");
