@@ -5,22 +5,12 @@
 #include <cstring>
 
 #include "platform/paths.h"
+#include "shellext/concat.h"
 #include "shellext/shell_texts.h"
 
 namespace larkspur::shell {
 
 std::string ExtractTarget;
-
-namespace {
-
-std::string concat(std::initializer_list<std::string_view> parts) {
-  std::string text;
-  for (std::string_view part : parts)
-    text += part;
-  return text;
-}
-
-} // namespace
 
 bool MenuFlagsAllowItems(std::uint32_t flags) {
   const std::uint32_t low = flags & kSuppressingFlagsMask;
@@ -36,12 +26,12 @@ std::vector<TMenuItem> BuildMenuItems(const TMenuSelection& selection, std::stri
     extractTarget = paths::RemoveFileExt(first);
     return {{0, TMenuCommand::ExtractForm, std::string(texts::kExtractFormLabel)},
             {1, TMenuCommand::ExtractTo,
-             concat({texts::kExtractToPrefix, extractTarget, texts::kSecondItemSuffix})}};
+             Concat({texts::kExtractToPrefix, extractTarget, texts::kSecondItemSuffix})}};
   }
   const std::string base = paths::RemoveFileExt(paths::ExtractFileName(first));
   return {{0, TMenuCommand::Compress, std::string(texts::kCompressLabel)},
           {1, TMenuCommand::CompressTo,
-           concat({texts::kCompressToPrefix, base, texts::kCompressToExtension,
+           Concat({texts::kCompressToPrefix, base, texts::kCompressToExtension,
                    texts::kSecondItemSuffix})}};
 }
 
@@ -50,7 +40,7 @@ std::string HelpText(std::uint32_t offset, std::string_view extractTarget) {
   case static_cast<std::uint32_t>(TMenuCommand::ExtractForm):
     return std::string(texts::kExtractFormHelp);
   case static_cast<std::uint32_t>(TMenuCommand::ExtractTo):
-    return concat({texts::kExtractToHelpPrefix, extractTarget});
+    return Concat({texts::kExtractToHelpPrefix, extractTarget});
   case static_cast<std::uint32_t>(TMenuCommand::Compress):
     return std::string(texts::kCompressHelp);
   case static_cast<std::uint32_t>(TMenuCommand::CompressTo):

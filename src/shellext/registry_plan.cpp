@@ -2,6 +2,7 @@
 #include "shellext/registry_plan.h"
 
 #include "platform/paths.h"
+#include "shellext/concat.h"
 
 namespace larkspur::shell {
 
@@ -11,22 +12,15 @@ constexpr std::string_view kHandlerName = "Larkspur"; // file type and handler k
 constexpr std::string_view kApprovedKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
-std::string cat(std::initializer_list<std::string_view> parts) {
-  std::string text;
-  for (std::string_view part : parts)
-    text += part;
-  return text;
-}
-
 } // namespace
 
 std::string ProgIdFor(std::string_view moduleFileName) {
-  return cat({paths::RemoveFileExt(paths::ExtractFileName(moduleFileName)), ".", kClassName});
+  return Concat({paths::RemoveFileExt(paths::ExtractFileName(moduleFileName)), ".", kClassName});
 }
 
 std::vector<TRegistryWrite> RegistrationPlan(const TRegistrationInputs& in) {
   constexpr auto hkcr = TRegistryRoot::ClassesRoot;
-  const std::string clsidKey = cat({"CLSID\\", in.clsid});
+  const std::string clsidKey = Concat({"CLSID\\", in.clsid});
   const std::string progId = ProgIdFor(in.moduleFileName);
   std::vector<TRegistryWrite> plan = {
       // The class registration.
@@ -47,7 +41,7 @@ std::vector<TRegistryWrite> RegistrationPlan(const TRegistrationInputs& in) {
     plan.push_back({hkcr, std::move(key), "", std::move(data)});
   };
   const auto handlerKey = [](std::string_view type) {
-    return cat({type, "\\ShellEx\\ContextMenuHandlers\\", kHandlerName});
+    return Concat({type, "\\ShellEx\\ContextMenuHandlers\\", kHandlerName});
   };
   emptyThen(handlerKey("*"), in.clsid);
   plan.push_back({hkcr, "Folder\\shellex", "", ""});
@@ -66,7 +60,7 @@ std::vector<TRegistryWrite> RegistrationPlan(const TRegistrationInputs& in) {
 }
 
 std::vector<std::string> UnregistrationPlan(std::string_view clsid, std::string_view progId) {
-  const std::string clsidKey = cat({"CLSID\\", clsid});
+  const std::string clsidKey = Concat({"CLSID\\", clsid});
   return {
       "Larkspur\\shellex\\ContextMenuHandlers\\ContMenu",
       "Larkspur\\shellex\\ContextMenuHandlers",
@@ -80,7 +74,7 @@ std::vector<std::string> UnregistrationPlan(std::string_view clsid, std::string_
       "Larkspur\\shell\\open",
       "Larkspur\\shell",
       clsidKey + "\\ProgID",
-      cat({progId, "\\Clsid"}),
+      Concat({progId, "\\Clsid"}),
       std::string(progId),
       clsidKey + "\\InprocServer32",
       clsidKey,

@@ -18,9 +18,9 @@ inline constexpr std::string_view kSecondItemSuffix = "(&A)";
 // Status-bar help texts of the four command offsets (offset 1 is followed by the target).
 inline constexpr std::string_view kExtractFormHelp =
     "\xBD\xE2\xD1\xB9\xCB\xF5\xCB\xF9\xD1\xA1\xCE\xC4\xB5\xB5"; // 解压缩所选文档
-inline constexpr std::string_view
-    kExtractToHelpPrefix = "\xBD\xAB\xCB\xF9\xD1\xA1\xCE\xC4\xB5\xB1\xBD\xE2\xD1\xB9\xCB\xF5\xB5"
-                           "\xBD "; // 将所选文当解压缩到␠
+inline constexpr std::string_view kExtractToHelpPrefix =
+    "\xBD\xAB\xCB\xF9\xD1\xA1\xCE\xC4\xB5\xB1\xBD\xE2\xD1\xB9\xCB\xF5\xB5"
+    "\xBD "; // 将所选文当解压缩到␠
 inline constexpr std::string_view kCompressHelp =
     "\xCC\xED\xBC\xD3\xB5\xBD\xD1\xB9\xCB\xF5\xB0\xFC"; // 添加到压缩包
 inline constexpr std::string_view kCompressToHelp =

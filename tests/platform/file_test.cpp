@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "support/file_contents.h"
 #include "support/temp_dir.h"
+#include "support/thrown_message.h"
 
 namespace larkspur::platform {
 namespace {
@@ -37,13 +38,9 @@ TEST(File, OpenMissingOrDirectoryRaisesOpenError) {
 
 TEST(File, OpenErrorNamesTheFile) {
   TempDir dir;
-  try {
-    File::open(dir.file("missing"), Access::Read, Share::DenyWrite);
-    FAIL();
-  } catch (const FileOpenError& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + dir.file("missing") + "\". ", 0),
-              0u);
-  }
+  const std::string message = test::thrownMessage<FileOpenError>(
+      [&] { File::open(dir.file("missing"), Access::Read, Share::DenyWrite); });
+  EXPECT_EQ(message.rfind("Cannot open file \"" + dir.file("missing") + "\". ", 0), 0u) << message;
 }
 
 TEST(File, ReadsShortAtTheEndAndSeeksFromEachOrigin) {
@@ -84,6 +81,24 @@ TEST(File, SetSizeTruncatesAndExtends) {
   }
   EXPECT_EQ(readFile(name), std::string("ab\0\0", 4));
 }
+
+#ifdef _WIN32
+TEST(File, ShareModesKeepOthersOut) {
+  TempDir dir;
+  const std::string name = dir.file("a.bin");
+  writeFile(name, "abc");
+  {
+    File reader = File::open(name, Access::Read, Share::DenyWrite);
+    EXPECT_THROW(File::open(name, Access::Write, Share::DenyNone), FileOpenError);
+    EXPECT_NO_THROW(File::open(name, Access::Read, Share::DenyNone));
+  }
+  {
+    File owner = File::open(name, Access::ReadWrite, Share::Exclusive);
+    EXPECT_THROW(File::open(name, Access::Read, Share::DenyNone), FileOpenError);
+  }
+  EXPECT_NO_THROW(File::open(name, Access::ReadWrite, Share::Exclusive));
+}
+#endif
 
 TEST(File, MovedFromFileKeepsOneOwner) {
   TempDir dir;

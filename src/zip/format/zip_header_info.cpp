@@ -42,7 +42,67 @@ void checkFieldLength(std::size_t length) {
   }
 }
 
+// Reads `length` name bytes; false when the stream has fewer.
+bool readName(TStream& stream, std::uint16_t length, std::string& name) {
+  name.assign(length, '\0');
+  return length == 0 || readSome(stream, name.data(), length) == length;
+}
+
 } // namespace
+
+// The run of fields both headers have, from "version needed" to the extra-field length.
+struct TZipHeaderInfo::SharedFields {
+  std::uint16_t versionNeeded, flags, method;
+  std::uint32_t dateTime, crc;
+  std::int32_t compressedSize, uncompressedSize;
+  std::uint16_t nameLength, extraLength;
+};
+
+TZipHeaderInfo::SharedFields TZipHeaderInfo::readSharedFields(record::FieldReader& field) {
+  SharedFields f;
+  f.versionNeeded = field.u16();
+  f.flags = field.u16();
+  f.method = field.u16();
+  f.dateTime = field.u32(); // time in the low word, date in the high word
+  f.crc = field.u32();
+  f.compressedSize = field.i32();
+  f.uncompressedSize = field.i32();
+  f.nameLength = field.u16();
+  f.extraLength = field.u16();
+  return f;
+}
+
+void TZipHeaderInfo::takeSharedFields(const SharedFields& f) {
+  VersionNeeded = f.versionNeeded;
+  Flags = f.flags;
+  CompressionMethod = f.method;
+  FileDateTime = SanitizeDosDateTime(f.dateTime);
+  Crc32 = f.crc;
+  CompressedSize = f.compressedSize;
+  UncompressedSize = f.uncompressedSize;
+}
+
+// The same run up to the sizes; the lengths that follow differ between the headers.
+void TZipHeaderInfo::writeSharedFields(record::FieldWriter& out) const {
+  out.u16(VersionNeeded);
+  out.u16(Flags);
+  out.u16(CompressionMethod);
+  out.u32(FileDateTime);
+  out.u32(Crc32);
+  out.i32(CompressedSize);
+  out.i32(UncompressedSize);
+}
+
+void TZipHeaderInfo::takeStoredName(std::string stored, bool fromOem,
+                                    const StoredNameRules& rules) {
+  SplitName split = DecodeStoredName(std::move(stored), fromOem, rules);
+  directory_ = std::move(split.directory);
+  fileName_ = std::move(split.fileName);
+  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
+  fileComment_.reset();
+  Mark1 = 0;
+  Mark3 = 0;
+}
 
 void TZipHeaderInfo::Clear() {
   VersionMadeBy = kDefaultVersion;
@@ -135,12 +195,6 @@ std::int64_t TZipHeaderInfo::CentralHeaderSize() const {
   return kCentralHeaderSize + FileNameLength + CentralExtraLength + FileCommentLength;
 }
 
-void TZipHeaderInfo::setSplitName(SplitName&& name) {
-  directory_ = std::move(name.directory);
-  fileName_ = std::move(name.fileName);
-  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
-}
-
 std::string TZipHeaderInfo::storedName(const StoredNameRules& rules) const {
   std::string name = EncodeStoredName(directory_, fileName_, rules);
   checkFieldLength(name.size());
@@ -152,13 +206,7 @@ void TZipHeaderInfo::WriteLocalHeader(TStream& stream, const StoredNameRules& ru
   LocalHeaderOffset = static_cast<std::uint32_t>(stream.Position());
   record::FieldWriter out;
   out.u32(kLocalHeaderSignature);
-  out.u16(VersionNeeded);
-  out.u16(Flags);
-  out.u16(CompressionMethod);
-  out.u32(FileDateTime); // time in the low word, date in the high word
-  out.u32(Crc32);
-  out.i32(CompressedSize);
-  out.i32(UncompressedSize);
+  writeSharedFields(out);
   out.u16(static_cast<std::uint16_t>(name.size()));
   out.u16(LocalExtraLength);
   out.bytes(name);
@@ -175,13 +223,7 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream, const StoredNameRules& 
   record::FieldWriter out;
   out.u32(kCentralHeaderSignature);
   out.u16(VersionMadeBy);
-  out.u16(VersionNeeded);
-  out.u16(Flags);
-  out.u16(CompressionMethod);
-  out.u32(FileDateTime);
-  out.u32(Crc32);
-  out.i32(CompressedSize);
-  out.i32(UncompressedSize);
+  writeSharedFields(out);
   out.u16(static_cast<std::uint16_t>(name.size()));
   out.u16(CentralExtraLength);
   out.u16(static_cast<std::uint16_t>(comment.size()));
@@ -217,36 +259,22 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
 
   record::FieldReader field(fixed + 4);
   const std::uint16_t versionMadeBy = field.u16();
-  const std::uint16_t versionNeeded = field.u16();
-  const std::uint16_t flags = field.u16();
-  const std::uint16_t method = field.u16();
-  const std::uint32_t dateTime = field.u32();
-  const std::uint32_t crc = field.u32();
-  const std::int32_t compressedSize = field.i32();
-  const std::int32_t uncompressedSize = field.i32();
-  const std::uint16_t nameLength = field.u16();
-  const std::uint16_t extraLength = field.u16();
+  const SharedFields shared = readSharedFields(field);
   const std::uint16_t commentLength = field.u16();
   const std::uint16_t diskNumberStart = field.u16();
   const std::uint16_t internalAttributes = field.u16();
   const std::uint32_t externalAttributes = field.u32();
   const std::uint32_t localHeaderOffset = field.u32();
 
-  std::string name(nameLength, '\0');
-  if (nameLength != 0 && readSome(*in, name.data(), nameLength) != nameLength)
+  std::string name;
+  if (!readName(*in, shared.nameLength, name))
     return fail();
   // Extra field and comment are stepped over; a comment is loaded only when asked for.
-  in->Seek(std::int64_t{extraLength} + commentLength, 1);
+  in->Seek(std::int64_t{shared.extraLength} + commentLength, 1);
 
   VersionMadeBy = versionMadeBy;
-  VersionNeeded = versionNeeded;
-  Flags = flags;
-  CompressionMethod = method;
-  FileDateTime = SanitizeDosDateTime(dateTime);
-  Crc32 = crc;
-  CompressedSize = compressedSize;
-  UncompressedSize = uncompressedSize;
-  CentralExtraLength = extraLength;
+  takeSharedFields(shared);
+  CentralExtraLength = shared.extraLength;
   FileCommentLength = commentLength;
   DiskNumberStart = diskNumberStart;
   InternalAttributes = internalAttributes;
@@ -254,10 +282,7 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
   LocalHeaderOffset = localHeaderOffset;
   CentralHeaderPosition = static_cast<std::uint32_t>(headerStart);
   const bool oemName = (versionMadeBy >> kHostShift) == kHostMsDos;
-  setSplitName(DecodeStoredName(std::move(name), oemName, rules));
-  fileComment_.reset();
-  Mark1 = 0;
-  Mark3 = 0;
+  takeStoredName(std::move(name), oemName, rules);
   return true;
 }
 
@@ -273,29 +298,14 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
     return fail();
   }
   record::FieldReader field(fixed + 4);
-  const std::uint16_t versionNeeded = field.u16();
-  const std::uint16_t flags = field.u16();
-  const std::uint16_t method = field.u16();
-  const std::uint32_t dateTime = field.u32();
-  const std::uint32_t crc = field.u32();
-  const std::int32_t compressedSize = field.i32();
-  const std::int32_t uncompressedSize = field.i32();
-  const std::uint16_t nameLength = field.u16();
-  const std::uint16_t extraLength = field.u16();
-
-  std::string name(nameLength, '\0');
-  if (nameLength != 0 && readSome(stream, name.data(), nameLength) != nameLength)
+  const SharedFields shared = readSharedFields(field);
+  std::string name;
+  if (!readName(stream, shared.nameLength, name))
     return fail();
 
   VersionMadeBy = 0;
-  VersionNeeded = versionNeeded;
-  Flags = flags;
-  CompressionMethod = method;
-  FileDateTime = SanitizeDosDateTime(dateTime);
-  Crc32 = crc;
-  CompressedSize = compressedSize;
-  UncompressedSize = uncompressedSize;
-  LocalExtraLength = extraLength;
+  takeSharedFields(shared);
+  LocalExtraLength = shared.extraLength;
   FileCommentLength = 0;
   DiskNumberStart = 0;
   InternalAttributes = 0;
@@ -303,10 +313,7 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
   CentralHeaderPosition = 0;
   LocalHeaderOffset = static_cast<std::uint32_t>(headerStart);
   // Local headers carry no host byte; their names are always taken as OEM.
-  setSplitName(DecodeStoredName(std::move(name), true, rules));
-  fileComment_.reset();
-  Mark1 = 0;
-  Mark3 = 0;
+  takeStoredName(std::move(name), true, rules);
   return true;
 }
 

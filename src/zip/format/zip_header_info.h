@@ -17,6 +17,11 @@
 
 namespace larkspur::zip {
 
+namespace record {
+class FieldReader;
+class FieldWriter;
+} // namespace record
+
 // Called when a central header runs off the end of its disk: switches to the next disk and
 // returns the stream the header continues on (the old stream may be gone afterwards).
 using TNextDiskHandler = std::function<TStream&()>;
@@ -86,7 +91,12 @@ public:
   std::uint8_t Mark3;
 
 private:
-  void setSplitName(SplitName&& name);
+  struct SharedFields;
+  static SharedFields readSharedFields(record::FieldReader& field);
+  void takeSharedFields(const SharedFields& fields);
+  void writeSharedFields(record::FieldWriter& out) const;
+  // Directory and file name from the stored bytes; no comment loaded, read marks cleared.
+  void takeStoredName(std::string stored, bool fromOem, const StoredNameRules& rules);
   // The stored name as header bytes; raises when it does not fit its 16-bit length.
   std::string storedName(const StoredNameRules& rules) const;
 

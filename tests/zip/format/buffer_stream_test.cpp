@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/thrown_message.h"
 #include "zip/format/memory_stream.h"
 
 namespace larkspur::zip {
@@ -174,12 +175,7 @@ TEST(BufferStream, SeekToTheCurrentPositionKeepsTheBuffer) {
 TEST(BufferStream, InvalidOriginRaises) {
   CountingStream source(digits(10));
   TS_BufferStream buffer(&source, 8192);
-  try {
-    buffer.Seek(0, 3);
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Invalid seek origin (3)");
-  }
+  EXPECT_EQ(test::thrownMessage<Error>([&] { buffer.Seek(0, 3); }), "Invalid seek origin (3)");
 }
 
 TEST(BufferStream, SeekAfterARefusedDrainRaises) {
@@ -187,12 +183,7 @@ TEST(BufferStream, SeekAfterARefusedDrainRaises) {
   source.writeLimit = 3;
   TS_BufferStream buffer(&source, 8192);
   writeString(buffer, "abcdef");
-  try {
-    buffer.Seek(0, 0);
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "\nSeek error");
-  }
+  EXPECT_EQ(test::thrownMessage<Error>([&] { buffer.Seek(0, 0); }), "\nSeek error");
 }
 
 TEST(BufferStream, RefusedDrainShortensTheWriteCount) {
@@ -210,24 +201,14 @@ TEST(BufferStream, FlushReportsARefusal) {
   source.writeLimit = 2;
   TS_BufferStream buffer(&source, 8192);
   writeString(buffer, "abc");
-  try {
-    buffer.Flush();
-    FAIL();
-  } catch (const EStreamError& e) {
-    EXPECT_STREQ(e.what(), "Stream write error");
-  }
+  EXPECT_EQ(test::thrownMessage<EStreamError>([&] { buffer.Flush(); }), "Stream write error");
   buffer.Flush(); // nothing pending any more
 }
 
 TEST(BufferStream, UnreadBytePutsBackOrOverflows) {
   CountingStream source(digits(10));
   TS_BufferStream buffer(&source, 8192);
-  try {
-    buffer.UnreadByte('x');
-    FAIL();
-  } catch (const EStreamError& e) {
-    EXPECT_STREQ(e.what(), "Putback overflow");
-  }
+  EXPECT_EQ(test::thrownMessage<EStreamError>([&] { buffer.UnreadByte('x'); }), "Putback overflow");
   EXPECT_EQ(readString(buffer, 2), "01");
   buffer.UnreadByte('Q');
   EXPECT_EQ(buffer.Position(), 1);

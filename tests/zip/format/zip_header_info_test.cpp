@@ -170,48 +170,36 @@ TEST(ZipHeaderInfo, DateTimesReadFromHeadersAreClamped) {
 
 struct BadHeader {
   const char* label;
+  bool central; // which reader the bytes are given to
   std::string bytes;
 };
 
-class CentralHeaderRefused : public testing::TestWithParam<BadHeader> {};
+class HeaderRefused : public testing::TestWithParam<BadHeader> {};
 
-TEST_P(CentralHeaderRefused, ReturnsFalseAndPutsThePositionBack) {
+TEST_P(HeaderRefused, ReturnsFalseAndPutsThePositionBack) {
   TMemoryStream stream("...." + GetParam().bytes);
   stream.SetPosition(4);
   TZipHeaderInfo e;
-  EXPECT_FALSE(e.ReadCentralHeader(stream));
+  EXPECT_FALSE(GetParam().central ? e.ReadCentralHeader(stream) : e.ReadLocalHeader(stream));
   EXPECT_EQ(stream.Position(), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Records, CentralHeaderRefused,
-    testing::Values(BadHeader{"Empty", ""}, BadHeader{"SignatureOnly", "PK\x01\x02"},
-                    BadHeader{"FixedPartShort", centralHeader("").substr(0, 45)},
-                    BadHeader{"LocalSignature", "PK\x03\x04" + centralHeader("abc").substr(4)},
-                    BadHeader{"NameCutShort", centralHeader("name").substr(0, 48)},
-                    BadHeader{"NameLengthPastTheEnd", centralHeader("").substr(0, 28) +
-                                                          le16(0xFFFF) +
-                                                          centralHeader("").substr(30) + "abc"}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-class LocalHeaderRefused : public testing::TestWithParam<BadHeader> {};
-
-TEST_P(LocalHeaderRefused, ReturnsFalseAndPutsThePositionBack) {
-  TMemoryStream stream("...." + GetParam().bytes);
-  stream.SetPosition(4);
-  TZipHeaderInfo e;
-  EXPECT_FALSE(e.ReadLocalHeader(stream));
-  EXPECT_EQ(stream.Position(), 4);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Records, LocalHeaderRefused,
-    testing::Values(BadHeader{"Empty", ""},
-                    BadHeader{"FixedPartShort", localHeader("").substr(0, 29)},
-                    BadHeader{"CentralSignature", "PK\x01\x02" + localHeader("abc").substr(4)},
-                    BadHeader{"NameCutShort", localHeader("name").substr(0, 33)},
-                    BadHeader{"NameLengthPastTheEnd",
-                              localHeader("").substr(0, 26) + le16(0xFFFF) + le16(0) + "xyz"}),
+    Records, HeaderRefused,
+    testing::Values(
+        BadHeader{"CentralEmpty", true, ""}, BadHeader{"CentralSignatureOnly", true, "PK\x01\x02"},
+        BadHeader{"CentralFixedPartShort", true, centralHeader("").substr(0, 45)},
+        BadHeader{"CentralWithLocalSignature", true, "PK\x03\x04" + centralHeader("abc").substr(4)},
+        BadHeader{"CentralNameCutShort", true, centralHeader("name").substr(0, 48)},
+        BadHeader{"CentralNameLengthPastTheEnd", true,
+                  centralHeader("").substr(0, 28) + le16(0xFFFF) + centralHeader("").substr(30) +
+                      "abc"},
+        BadHeader{"LocalEmpty", false, ""},
+        BadHeader{"LocalFixedPartShort", false, localHeader("").substr(0, 29)},
+        BadHeader{"LocalWithCentralSignature", false, "PK\x01\x02" + localHeader("abc").substr(4)},
+        BadHeader{"LocalNameCutShort", false, localHeader("name").substr(0, 33)},
+        BadHeader{"LocalNameLengthPastTheEnd", false,
+                  localHeader("").substr(0, 26) + le16(0xFFFF) + le16(0) + "xyz"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---- Names --------------------------------------------------------------------------------------
@@ -286,6 +274,28 @@ TEST(ZipHeaderInfo, DirectoryEndingInATrailByteStillGetsASeparator) {
   e.SetDirectory("d\x81\x5C", test::gbkLeadByte);
   EXPECT_EQ(e.Directory(), "d\x81\x5C" + kSep);
   EXPECT_EQ(e.FileNameLength, 4);
+}
+
+TEST(ZipHeaderInfo, SystemDoubleByteNameWithBackslashTrailByteSurvivesBothHeaders) {
+  if (!platform::isLeadByte(0x81))
+    GTEST_SKIP() << "the ANSI code page has no double-byte characters";
+  // In GBK, "\x81\x5C" is one character whose trail byte is the backslash byte.
+  TZipHeaderInfo e;
+  e.SetDirectory("d\x81\x5C");
+  e.SetFileName("\x81\x5C.txt");
+  TMemoryStream stream;
+  e.WriteLocalHeader(stream);
+  e.WriteCentralHeader(stream);
+  EXPECT_EQ(stream.Bytes().substr(30, 10), "d\x81\x5C/\x81\x5C.txt");
+  stream.SetPosition(0);
+  TZipHeaderInfo local, central;
+  ASSERT_TRUE(local.ReadLocalHeader(stream));
+  stream.SetPosition(e.LocalHeaderSize());
+  ASSERT_TRUE(central.ReadCentralHeader(stream));
+  for (const TZipHeaderInfo* read : {&local, &central}) {
+    EXPECT_EQ(read->Directory(), e.Directory());
+    EXPECT_EQ(read->FileName(), e.FileName());
+  }
 }
 
 TEST(ZipHeaderInfo, SizesFollowNameExtraAndComment) {

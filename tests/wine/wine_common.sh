@@ -1,0 +1,108 @@
+# Shared by the Wine test scripts: a private prefix made under zh_CN.UTF-8 (ANSI and OEM code
+# page 936), the installed copy of the module, registry reading and check counting.
+# Expects WINE_TEST_DIR, LARKSPUR_DLL, LARKSPUR_STANDIN, SHELL_HOST from ctest.
+set -uo pipefail
+
+export WINEPREFIX="$WINE_TEST_DIR/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+export LC_ALL=zh_CN.UTF-8
+
+CLSID='{AB479803-AF80-4941-BC86-4C2CF7359581}'
+PROGID='LarkspurMenu.TLarkspurMenuCom'
+APPROVED='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved'
+# The module is installed in a folder with a blank, as under "Program Files".
+INSTALL_DIR="$WINE_TEST_DIR/Larkspur Menu"
+failures=0
+
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# Creates the prefix afresh; about ten seconds.
+fresh_prefix() {
+  timeout 60 wineserver -k 2>/dev/null
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  timeout 300 wineboot -i >/dev/null 2>&1
+  timeout 120 wineserver -w
+}
+
+ensure_prefix() { [ -f "$WINEPREFIX/system.reg" ] || fresh_prefix; }
+
+# One server (and its system services) for the whole script: each restart costs seconds.
+keep_server() {
+  timeout 60 wineserver -p
+  trap 'timeout 60 wineserver -k 2>/dev/null' EXIT
+}
+
+install_module() {
+  mkdir -p "$INSTALL_DIR"
+  cp "$LARKSPUR_DLL" "$LARKSPUR_STANDIN" "$INSTALL_DIR/"
+}
+
+win_path() { timeout 60 winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+installed_dll() { win_path "$INSTALL_DIR/LarkspurMenu.dll"; }
+
+# Runs a Windows program, its output turned from GBK with CRLF into UTF-8 lines.
+wine_run() { timeout 300 wine "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'; }
+
+# Every key the server touches, read with one run of reg.exe per key tree inside one cmd.exe
+# (starting Wine programs is what costs time), into "$REG_TABLE": lines "key<TAB>" for each key
+# and "key<TAB>name<TAB>data" for each REG_SZ value, keys in lower case, "" naming the default.
+REG_TABLE="$WINE_TEST_DIR/registry.txt"
+load_registry() {
+  local trees=("HKCR\\CLSID\\$CLSID" "HKCR\\$PROGID" 'HKCR\Larkspur' 'HKCR\*\shellex'
+               'HKCR\Folder\shellex' 'HKCR\Directory\ShellEx' 'HKCR\Drive\ShellEx' "$APPROVED")
+  local tree batch="$WINE_TEST_DIR/query.bat"
+  [ -n "${BATCH_WIN:-}" ] || BATCH_WIN=$(win_path "$batch")
+  # A batch file: cmd.exe would not understand the escaped quotes of a single command line.
+  { printf '@echo off\r\n'; for tree in "${trees[@]}"; do printf 'reg query "%s" /s\r\n' "$tree"; done; } |
+    iconv -f UTF-8 -t GBK > "$batch"
+  timeout 120 wine cmd /c "$BATCH_WIN" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |
+    awk -F '    ' '
+      /^HKEY_/ { key = tolower($0); sub(/^hkey_classes_root/, "hkcr", key);
+                 sub(/^hkey_local_machine/, "hklm", key); print key "\t"; next }
+      /^    / && $3 == "REG_SZ" { name = $2; if (name ~ /^\(.*\)$/) name = "";
+                                  print key "\t" name "\t" $4 }' > "$REG_TABLE"
+}
+
+key_exists() {
+  local key
+  key=$(printf '%s' "$1" | tr 'A-Z' 'a-z')
+  # Through the environment: awk -v would read "\f" in "hkcr\folder" as a form feed.
+  K="$key" awk -F '\t' '$1 == ENVIRON["K"] && NF == 2 { found = 1 } END { exit !found }' "$REG_TABLE"
+}
+
+# The data of value $2 ("" for the default) of key $1; status 1 when there is none.
+reg_value() {
+  local key
+  key=$(printf '%s' "$1" | tr 'A-Z' 'a-z')
+  K="$key" N="$2" awk -F '\t' '$1 == ENVIRON["K"] && NF == 3 && $2 == ENVIRON["N"] { print $3; found = 1 }
+    END { exit !found }' "$REG_TABLE"
+}
+
+expect_value() {
+  local key=$1 name=$2 expected=$3 actual
+  if ! actual=$(reg_value "$key" "$name"); then
+    fail "$key [${name:-default}] is missing"
+  elif [ "$actual" != "$expected" ]; then
+    fail "$key [${name:-default}] = '$actual', expected '$expected'"
+  else
+    pass "$key [${name:-default}] = '$expected'"
+  fi
+}
+
+# reg.exe lists a key only when it has values, so a key missing from the table is asked for.
+expect_key() {
+  if key_exists "$1" || timeout 60 wine reg query "$1" >/dev/null 2>&1; then pass "$1 exists"
+  else fail "$1 is missing"; fi
+}
+expect_no_key() { if key_exists "$1"; then fail "$1 still exists"; else pass "$1 is gone"; fi; }
+
+finish() {
+  timeout 60 wineserver -k 2>/dev/null
+  timeout 120 wineserver -w
+  echo "$failures failed checks"
+  exit $((failures > 0))
+}
