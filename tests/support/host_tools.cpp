@@ -63,6 +63,18 @@ std::string shellQuote(const std::string& text) {
 
 std::string hostSidePath(const std::string& path) {
 #ifdef _WIN32
+  // Wine's own mapping knows every drive (the temporary folder lies on C:, not on Z:).
+  using UnixNameFunction = char*(__cdecl*)(const WCHAR*);
+  const auto unixName = reinterpret_cast<UnixNameFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  WCHAR wide[MAX_PATH];
+  if (unixName != nullptr && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) {
+    if (char* mapped = unixName(wide)) {
+      std::string result(mapped);
+      HeapFree(GetProcessHeap(), 0, mapped);
+      return result;
+    }
+  }
   std::string p = path;
   if (p.size() >= 2 && (p[0] == 'Z' || p[0] == 'z') && p[1] == ':')
     p.erase(0, 2);
@@ -86,12 +98,21 @@ ToolResult runHostShell(const std::string& command) {
                              shellQuote(status + ".tmp") + "; mv " + shellQuote(status + ".tmp") +
                              " " + shellQuote(status);
 #ifdef _WIN32
+  // One argument in the command-line rules the Unix argv is built by: backslashes are doubled
+  // only where a quote follows them (a doubled lone backslash would reach the shell doubled).
   std::string line = "Z:\\bin\\sh -c \"";
+  std::size_t backslashes = 0;
   for (const char c : script) {
-    if (c == '"' || c == '\\')
-      line += '\\';
+    if (c == '\\') {
+      ++backslashes;
+    } else {
+      if (c == '"')
+        line.append(backslashes + 1, '\\');
+      backslashes = 0;
+    }
     line += c;
   }
+  line.append(backslashes, '\\');
   line += '"';
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;

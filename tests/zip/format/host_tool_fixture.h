@@ -6,23 +6,24 @@
 
 #include <string>
 
-#include "support/host_command.h"
+#include "support/host_tools.h"
 #include "support/temp_dir.h"
 
 namespace larkspur::test {
 
 class HostToolTest : public ::testing::Test {
 protected:
-  // Runs `command` (no double quotes) in the test's folder and expects exit status 0; skips the
-  // test where host tools cannot run. Callers return when IsSkipped() or HasFatalFailure().
-  void host(const std::string& command, int timeoutSeconds = 300) {
-    const auto status = runHostCommand(dir_.path(), command, timeoutSeconds);
-    if (!status)
-      GTEST_SKIP() << "host tools cannot run here";
-    ASSERT_EQ(*status, 0) << command;
+  // Runs `command` in the test's folder and expects exit status 0; skips the test where host
+  // tools cannot run. Callers return when stopped().
+  void host(const std::string& command) {
+    const ToolResult result =
+        runHostShell("cd " + shellQuote(hostSidePath(dir_.path())) + " && " + command);
+    if (result.exitCode == -1)
+      GTEST_SKIP() << "host tools cannot run here: " << result.output;
+    ASSERT_EQ(result.exitCode, 0) << command << "\n" << result.output;
   }
   bool stopped() const { return IsSkipped() || HasFatalFailure(); }
-  std::string hostPathOf(const std::string& path) { return hostPath(path).value_or(path); }
+  std::string hostPathOf(const std::string& path) { return shellQuote(hostSidePath(path)); }
 
   TempDir dir_;
 };
