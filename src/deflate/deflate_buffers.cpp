@@ -18,7 +18,7 @@ template <typename T> std::unique_ptr<T[]> zeroed(unsigned count) {
 
 TDeflateBuffers::TDeflateBuffers()
     : window_(zeroed<std::uint8_t>(kWindowSize + kWindowPadding)),
-      chainHead_(zeroed<std::uint16_t>(kHashSize)), chainPrev_(zeroed<std::uint16_t>(kHalfWindow)),
+      chainHead_(zeroed<std::uint16_t>(kHashSize)), chainPrev_(zeroed<TChainLinks>(kHalfWindow)),
       litBuf_(zeroed<std::uint8_t>(kLitBufSize)), distBuf_(zeroed<std::uint16_t>(kDistBufSize)),
       flagBytes_(zeroed<std::uint8_t>(kFlagBufSize)) {}
 

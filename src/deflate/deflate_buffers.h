@@ -8,6 +8,11 @@
 
 namespace larkspur::deflate {
 
+// One chain_prev entry: the next positions along a position's hash chain, the nearest in the
+// low 16 bits, then the one before that, and so on (four links, see insert_position).
+using TChainLinks = std::uint64_t;
+inline constexpr unsigned kLinksPerEntry = sizeof(TChainLinks) / sizeof(std::uint16_t);
+
 class TDeflateBuffers {
 public:
   TDeflateBuffers();
@@ -20,8 +25,8 @@ public:
   std::uint8_t* window() const { return window_.get(); }
   // Most recent position per hash value (32768 entries).
   std::uint16_t* chain_head() const { return chainHead_.get(); }
-  // Previous position with the same hash, per window position modulo 32768.
-  std::uint16_t* chain_prev() const { return chainPrev_.get(); }
+  // Earlier positions with the same hash, per window position modulo 32768 (256 KB).
+  TChainLinks* chain_prev() const { return chainPrev_.get(); }
   // Per block symbol: the literal or match length - 3 (32768 bytes).
   std::uint8_t* lit_buf() const { return litBuf_.get(); }
   // Per block match: distance - 1 (32768 entries).
@@ -36,7 +41,7 @@ public:
 private:
   std::unique_ptr<std::uint8_t[]> window_;
   std::unique_ptr<std::uint16_t[]> chainHead_;
-  std::unique_ptr<std::uint16_t[]> chainPrev_;
+  std::unique_ptr<TChainLinks[]> chainPrev_;
   std::unique_ptr<std::uint8_t[]> litBuf_;
   std::unique_ptr<std::uint16_t[]> distBuf_;
   std::unique_ptr<std::uint8_t[]> flagBytes_;

@@ -63,7 +63,13 @@ void TMatcher::slide() {
     return std::uint16_t(m >= kHalfWindow ? m - kHalfWindow : kNoPosition);
   };
   std::transform(chain_head_, chain_head_ + kHashSize, chain_head_, rebase);
-  std::transform(chain_prev_, chain_prev_ + kHalfWindow, chain_prev_, rebase);
+  // The same rule for all links of an entry at once: a link with its top bit set loses the
+  // bit (m - 32768), any other becomes 0.
+  constexpr TChainLinks kTopBits = TChainLinks(0x8000800080008000ull);
+  std::transform(chain_prev_, chain_prev_ + kHalfWindow, chain_prev_, [](TChainLinks m) {
+    const TChainLinks slidIn = TChainLinks(((m & kTopBits) >> 15) * 0xFFFF);
+    return TChainLinks(m & slidIn & ~kTopBits);
+  });
 }
 
 void TMatcher::refill_window() {
@@ -89,28 +95,60 @@ void TMatcher::refill_window() {
 
 unsigned TMatcher::search_chain(unsigned first) {
   unsigned best = prev_len_;
+  unsigned bestPos = match_pos_;
   unsigned count = chain_limit_;
   if (prev_len_ >= good_len_)
     count >>= 2;
   const unsigned limit = cur_pos_ > kMaxDist ? cur_pos_ - kMaxDist : kNoPosition;
-  const std::uint8_t* scan = window_ + cur_pos_;
+  const std::uint8_t* const window = window_;
+  const TChainLinks* const chainPrev = chain_prev_;
+  const std::uint8_t* const scan = window + cur_pos_;
+  const unsigned niceLen = unsigned(nice_len_);
+  // A candidate can only be longer than `best` if its bytes at offsets 0, 1 and 3 to best
+  // equal those at the current position; the byte at offset 2 is never compared (equal hashes
+  // and equal first two bytes imply it). So comparing bytes 0-1, and the eight bytes ending at
+  // offset best when they all lie at or after offset 3 (else just bytes best - 1 and best),
+  // rejects only candidates that the byte-by-byte search would not take either.
+  const std::uint16_t scanStart = load16(scan);
+  unsigned endOffset = 0;
+  std::uint64_t endMask = 0;
+  std::uint64_t scanEnd = 0;
+  const auto setEnd = [&] {
+    const bool wide = best >= kMinMatch + 7;
+    endOffset = wide ? best - 7 : best - 1;
+    endMask = wide ? ~std::uint64_t(0) : 0xFFFF;
+    scanEnd = load64(scan + endOffset) & endMask;
+  };
+  setEnd();
+  // True when the candidate at c ends the search (a match of nice length).
+  const auto examine = [&](unsigned c) {
+    const std::uint8_t* m = window + c;
+    if ((load64(m + endOffset) & endMask) != scanEnd || load16(m) != scanStart)
+      return false;
+    const unsigned len = matchLength(scan, m);
+    if (len <= best)
+      return false;
+    bestPos = c;
+    best = len;
+    if (best >= niceLen)
+      return true;
+    setEnd();
+    return false;
+  };
+  // The chain is walked several links per load (see insert_position). A link is only
+  // followed while every nearer one lies inside the distance limit, and then it still holds
+  // what it held when written (a slot is rewritten only 32768 positions later, beyond the
+  // limit), so the candidates and their order are exactly those of a walk link by link.
   unsigned c = first;
-  do {
-    const std::uint8_t* m = window_ + c;
-    // The byte at offset 2 is not compared: equal hashes and equal first two bytes imply it.
-    if (m[best] != scan[best] || m[best - 1] != scan[best - 1] || m[0] != scan[0] ||
-        m[1] != scan[1])
-      continue;
-    unsigned len = kMinMatch;
-    while (len < kMaxMatch && m[len] == scan[len])
-      ++len;
-    if (len > best) {
-      match_pos_ = c;
-      best = len;
-      if (int(best) >= nice_len_)
-        break;
+  bool stop = examine(c);
+  while (!stop) {
+    const TChainLinks links = chainPrev[c & kHashMask];
+    for (unsigned k = 0; k < kLinksPerEntry && !stop; ++k) {
+      c = std::uint16_t(links >> (16 * k));
+      stop = c <= limit || --count == 0 || examine(c);
     }
-  } while ((c = chain_prev_[c & kHashMask]) > limit && --count != 0);
+  }
+  match_pos_ = bestPos;
   return best;
 }
 

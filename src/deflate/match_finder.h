@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "deflate/block_coder.h"
 #include "deflate/deflate.h"
@@ -44,6 +46,45 @@ inline constexpr std::uint16_t kFlagMaximumLevels = 2;
 inline constexpr int kLastFastLevel = 2;
 inline constexpr int kFirstMaximumLevel = 8;
 
+// Unaligned load for comparisons, where only equality matters.
+inline std::uint16_t load16(const std::uint8_t* p) {
+  std::uint16_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+inline std::uint64_t load64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Length of the match of `m` against `scan`: the first offset from 3 on at which they differ,
+// at most kMaxMatch. Compares eight bytes at a time and finds the first differing byte from the
+// trailing zero bits of the difference, which gives exactly the byte-by-byte result; the loads
+// may read up to 7 bytes past offset kMaxMatch, which is why the window has padding.
+inline unsigned matchLength(const std::uint8_t* scan, const std::uint8_t* m) {
+  unsigned len = kMinMatch;
+  if constexpr (std::endian::native == std::endian::little) {
+    do {
+      std::uint64_t a, b;
+      std::memcpy(&a, scan + len, sizeof a);
+      std::memcpy(&b, m + len, sizeof b);
+      if (const std::uint64_t diff = a ^ b; diff != 0) {
+        len += unsigned(std::countr_zero(diff)) >> 3;
+        return len < kMaxMatch ? len : kMaxMatch;
+      }
+      len += 8;
+    } while (len < kMaxMatch);
+    return kMaxMatch;
+  } else {
+    while (len < kMaxMatch && m[len] == scan[len])
+      ++len;
+    return len;
+  }
+}
+static_assert(kWindowPadding >= 8, "matchLength loads 8 bytes at offsets up to kMaxMatch");
+
 class TMatcher {
 public:
   TMatcher(const TDeflateBuffers& buffers, int packLevel, TDeflateIo& io, TBlockCoder& coder,
@@ -60,11 +101,13 @@ private:
   std::uint32_t readInput(std::uint8_t* destination, std::uint32_t count);
   void slide();
   static unsigned roll_hash(unsigned h, unsigned c) { return ((h << kHashShift) ^ c) & kHashMask; }
-  // Puts position p at the head of its hash chain; returns the head it replaced.
+  // Puts position p at the head of its hash chain; returns the head it replaced. p's entry
+  // gets the replaced head as its nearest link and the head's own links behind it, so a
+  // search follows several links with one load instead of one dependent load per link.
   unsigned insert_position(unsigned p) {
     ins_hash_ = roll_hash(ins_hash_, window_[p + 2]);
     const unsigned head = chain_head_[ins_hash_];
-    chain_prev_[p & kHashMask] = std::uint16_t(head);
+    chain_prev_[p & kHashMask] = TChainLinks(chain_prev_[head & kHashMask] << 16 | head);
     chain_head_[ins_hash_] = std::uint16_t(p);
     return head;
   }
@@ -77,7 +120,7 @@ private:
 
   std::uint8_t* window_;
   std::uint16_t* chain_head_;
-  std::uint16_t* chain_prev_;
+  TChainLinks* chain_prev_;
   int packLevel_;
   TDeflateIo& io_;
   TBlockCoder& coder_;
