@@ -104,28 +104,26 @@ unsigned TMatcher::search_chain(unsigned first) {
   const TChainLinks* const chainPrev = chain_prev_;
   const std::uint8_t* const scan = window + cur_pos_;
   const unsigned niceLen = unsigned(nice_len_);
-  // A candidate can only be longer than `best` if its bytes at offsets 0, 1 and 3 to best
-  // equal those at the current position; the byte at offset 2 is never compared (equal hashes
-  // and equal first two bytes imply it). So comparing bytes 0-1, and the eight bytes ending at
-  // offset best when they all lie at or after offset 3 (else just bytes best - 1 and best),
-  // rejects only candidates that the byte-by-byte search would not take either.
-  const std::uint16_t scanStart = load16(scan);
-  unsigned endOffset = 0;
+  // Quick reject: a candidate can only be longer than `best` if its bytes at offsets 1 to
+  // best (offset 2 aside) equal those at the current position. Testing the eight bytes that
+  // end at offset best, when they all lie at or after offset 3, or else just the bytes at
+  // best - 1 and best, rejects only candidates the byte-by-byte search would not take either;
+  // matchLength then checks offsets 0 and 1.
+  const std::uint8_t* scanEnd = nullptr;
   std::uint64_t endMask = 0;
-  std::uint64_t scanEnd = 0;
+  std::uint64_t endBytes = 0;
   const auto setEnd = [&] {
     const bool wide = best >= kMinMatch + 7;
-    endOffset = wide ? best - 7 : best - 1;
+    scanEnd = scan + (wide ? best - 7 : best - 1);
     endMask = wide ? ~std::uint64_t(0) : 0xFFFF;
-    scanEnd = load64(scan + endOffset) & endMask;
+    endBytes = load64(scanEnd) & endMask;
   };
   setEnd();
   // True when the candidate at c ends the search (a match of nice length).
   const auto examine = [&](unsigned c) {
-    const std::uint8_t* m = window + c;
-    if ((load64(m + endOffset) & endMask) != scanEnd || load16(m) != scanStart)
+    if ((load64(scanEnd - cur_pos_ + c) & endMask) != endBytes)
       return false;
-    const unsigned len = matchLength(scan, m);
+    const unsigned len = matchLength(scan, window + c);
     if (len <= best)
       return false;
     bestPos = c;
@@ -143,9 +141,12 @@ unsigned TMatcher::search_chain(unsigned first) {
   bool stop = examine(c);
   while (!stop) {
     const TChainLinks links = chainPrev[c & kHashMask];
-    for (unsigned k = 0; k < kLinksPerEntry && !stop; ++k) {
+#pragma GCC unroll 4
+    for (unsigned k = 0; k < kLinksPerEntry; ++k) {
       c = std::uint16_t(links >> (16 * k));
       stop = c <= limit || --count == 0 || examine(c);
+      if (stop)
+        break;
     }
   }
   match_pos_ = bestPos;

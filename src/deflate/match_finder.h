@@ -46,38 +46,36 @@ inline constexpr std::uint16_t kFlagMaximumLevels = 2;
 inline constexpr int kLastFastLevel = 2;
 inline constexpr int kFirstMaximumLevel = 8;
 
-// Unaligned load for comparisons, where only equality matters.
-inline std::uint16_t load16(const std::uint8_t* p) {
-  std::uint16_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
+// Unaligned load for comparisons.
 inline std::uint64_t load64(const std::uint8_t* p) {
   std::uint64_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
-// Length of the match of `m` against `scan`: the first offset from 3 on at which they differ,
-// at most kMaxMatch. Compares eight bytes at a time and finds the first differing byte from the
-// trailing zero bits of the difference, which gives exactly the byte-by-byte result; the loads
-// may read up to 7 bytes past offset kMaxMatch, which is why the window has padding.
+// Length of the match of `m` against `scan` as the search defines it: 0 or 1 when byte 0 or 1
+// differs, else the first offset from 3 on at which they differ, at most kMaxMatch; the byte
+// at offset 2 is not compared (equal hashes and equal first two bytes imply it). Compares
+// eight bytes at a time and finds the first differing byte from the trailing zero bits of the
+// difference, which gives exactly the byte-by-byte result; the loads may read up to 7 bytes
+// past offset kMaxMatch, which is why the window has padding.
 inline unsigned matchLength(const std::uint8_t* scan, const std::uint8_t* m) {
-  unsigned len = kMinMatch;
   if constexpr (std::endian::native == std::endian::little) {
-    do {
-      std::uint64_t a, b;
-      std::memcpy(&a, scan + len, sizeof a);
-      std::memcpy(&b, m + len, sizeof b);
-      if (const std::uint64_t diff = a ^ b; diff != 0) {
-        len += unsigned(std::countr_zero(diff)) >> 3;
-        return len < kMaxMatch ? len : kMaxMatch;
-      }
+    constexpr std::uint64_t kIgnoreByte2 = ~std::uint64_t(0xFF0000);
+    std::uint64_t diff = (load64(scan) ^ load64(m)) & kIgnoreByte2;
+    unsigned len = 0;
+    while (diff == 0) {
       len += 8;
-    } while (len < kMaxMatch);
-    return kMaxMatch;
+      if (len >= kMaxMatch)
+        return kMaxMatch;
+      diff = load64(scan + len) ^ load64(m + len);
+    }
+    len += unsigned(std::countr_zero(diff)) >> 3;
+    return len < kMaxMatch ? len : kMaxMatch;
   } else {
+    if (m[0] != scan[0] || m[1] != scan[1])
+      return m[0] != scan[0] ? 0 : 1;
+    unsigned len = kMinMatch;
     while (len < kMaxMatch && m[len] == scan[len])
       ++len;
     return len;
