@@ -141,6 +141,9 @@ std::vector<fs::path> corpusFiles(const fs::path& dir) {
   return files;
 }
 
+// Shortest time one timed run should take.
+constexpr double kMinRunSeconds = 0.05;
+
 struct TTotals {
   std::uint64_t bytes = 0, oursSize = 0, zlibSize = 0;
   double oursSeconds = 0, zlibSeconds = 0;
@@ -196,12 +199,24 @@ int main(int argc, char** argv) {
                     r.internalAttributes, level, name.c_str());
         continue;
       }
+      // A run repeats the compression until it has taken a measurable time, so small files
+      // are timed as reliably as large ones; both compressors get the same repetitions.
+      const double once = seconds([&] { compressOurs(buffers, input, level, ours); });
+      const int repeats = int(std::clamp(kMinRunSeconds / std::max(once, 1e-6), 1.0, 1000.0));
       std::vector<double> oursTimes, zlibTimes;
       std::size_t zlibSize = 0;
       for (int r = 0; r < runs; ++r) {
-        oursTimes.push_back(seconds([&] { compressOurs(buffers, input, level, ours); }));
+        oursTimes.push_back(seconds([&] {
+                              for (int k = 0; k < repeats; ++k)
+                                compressOurs(buffers, input, level, ours);
+                            }) /
+                            repeats);
 #if LARKSPUR_HAVE_ZLIB
-        zlibTimes.push_back(seconds([&] { zlibSize = compressZlib(input, level, theirs); }));
+        zlibTimes.push_back(seconds([&] {
+                              for (int k = 0; k < repeats; ++k)
+                                zlibSize = compressZlib(input, level, theirs);
+                            }) /
+                            repeats);
 #endif
       }
 #if LARKSPUR_HAVE_ZLIB

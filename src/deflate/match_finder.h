@@ -107,6 +107,9 @@ private:
     const unsigned head = chain_head_[ins_hash_];
     chain_prev_[p & kHashMask] = TChainLinks(chain_prev_[head & kHashMask] << 16 | head);
     chain_head_[ins_hash_] = std::uint16_t(p);
+    // The next insertion needs the entry of its chain's head: start loading it now.
+    const unsigned nextHead = chain_head_[roll_hash(ins_hash_, window_[p + 3])];
+    __builtin_prefetch(&chain_prev_[nextHead & kHashMask]);
     return head;
   }
   unsigned search_chain(unsigned first);
