@@ -108,8 +108,9 @@ private:
     chain_prev_[p & kHashMask] = TChainLinks(chain_prev_[head & kHashMask] << 16 | head);
     chain_head_[ins_hash_] = std::uint16_t(p);
     // The next insertion needs the entry of its chain's head: start loading it now.
-    const unsigned nextHead = chain_head_[roll_hash(ins_hash_, window_[p + 3])];
-    __builtin_prefetch(&chain_prev_[nextHead & kHashMask]);
+    const unsigned nextHash = roll_hash(ins_hash_, window_[p + 3]);
+    __builtin_prefetch(&chain_prev_[chain_head_[nextHash] & kHashMask]);
+    __builtin_prefetch(&chain_prev_[chain_head_[roll_hash(nextHash, window_[p + 4])] & kHashMask]);
     return head;
   }
   unsigned search_chain(unsigned first);
