@@ -107,7 +107,8 @@ private:
     const unsigned head = chain_head_[ins_hash_];
     chain_prev_[p & kHashMask] = TChainLinks(chain_prev_[head & kHashMask] << 16 | head);
     chain_head_[ins_hash_] = std::uint16_t(p);
-    // The next insertion needs the entry of its chain's head: start loading it now.
+    // The next two insertions need the entries of their chains' heads: start loading them
+    // now (only a hint; nothing depends on it).
     const unsigned nextHash = roll_hash(ins_hash_, window_[p + 3]);
     __builtin_prefetch(&chain_prev_[chain_head_[nextHash] & kHashMask]);
     __builtin_prefetch(&chain_prev_[chain_head_[roll_hash(nextHash, window_[p + 4])] & kHashMask]);

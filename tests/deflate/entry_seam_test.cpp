@@ -57,6 +57,21 @@ TEST_P(EveryLevel, ShortReadsStillGiveAValidStream) {
 
 INSTANTIATE_TEST_SUITE_P(Seam, EveryLevel, ::testing::Range(1, 10));
 
+TEST(EntrySeam, ShortFirstReadThenAFullWindowLosesNothing) {
+  // The refill after a short first read asks for all the rest of the window; a reader that
+  // delivers it fills all 65536 bytes, one more than a 16-bit lookahead can count.
+  const Bytes input = makeInput(TShape::Text, 200000);
+  for (int level : {1, 9}) {
+    TDeflateBuffers buffers;
+    TMemoryIo io(input);
+    io.firstReadSize = 100;
+    deflate_entry(buffers, level, io);
+    ASSERT_GE(io.readResults.size(), 2u);
+    EXPECT_EQ(io.readResults[1], 65436u);
+    EXPECT_EQ(decodeStream(io.output).data, input) << "level " << level;
+  }
+}
+
 TEST(EntrySeam, ReadsComeInHalfWindowsUntilTheEnd) {
   // So the writer's progress event fires once per 32768 bytes and ends at 100%.
   const Bytes input = makeInput(TShape::Text, 100000);

@@ -26,8 +26,9 @@ public:
       throw std::runtime_error("read failed");
     --readsBeforeFailure;
     std::uint32_t n = std::uint32_t(std::min<std::size_t>(count, input_.size() - offset_));
-    n = std::min(n, maxReadSize);
-    if (n != 0) std::memcpy(destination, input_.data() + offset_, n);
+    n = std::min(n, readResults.empty() ? firstReadSize : maxReadSize);
+    if (n != 0)
+      std::memcpy(destination, input_.data() + offset_, n);
     offset_ += n;
     crc = update_crc(crc, destination, n);
     readResults.push_back(n);
@@ -51,6 +52,7 @@ public:
   long readsBeforeFailure = -1;
   long writesBeforeFailure = -1;
   std::uint32_t maxReadSize = 0xFFFFFFFFu;
+  std::uint32_t firstReadSize = 0xFFFFFFFFu;
 
 private:
   const Bytes& input_;
