@@ -141,6 +141,12 @@ std::vector<fs::path> corpusFiles(const fs::path& dir) {
   return files;
 }
 
+#if LARKSPUR_HAVE_ZLIB
+constexpr bool kHaveZlib = true;
+#else
+constexpr bool kHaveZlib = false;
+#endif
+
 // Shortest time one timed run should take.
 constexpr double kMinRunSeconds = 0.05;
 
@@ -240,11 +246,14 @@ int main(int argc, char** argv) {
   }
   if (digest)
     return 0;
-  std::printf("\nTotals over %zu files (MB = 10^6 bytes of input per second of processor time, "
-              "median of %d "
-              "runs per file; speed = "
-              "ours MB/s / zlib MB/s; size = ours / zlib):\n",
-              files.size(), runs);
+#if defined(_WIN32)
+  const char* clock = "wall time";
+#else
+  const char* clock = "processor time";
+#endif
+  std::printf("\nTotals over %zu files (MB = 10^6 bytes of input per second of %s, median of %d "
+              "runs per file; speed = ours MB/s / zlib MB/s; size = ours / zlib)%s:\n",
+              files.size(), clock, runs, kHaveZlib ? "" : "; zlib not built in, ours only");
   for (std::size_t l = 0; l < levels.size(); ++l) {
     const TTotals& t = totals[l];
     std::printf("level %d: %llu bytes; ours %.1f MB/s, zlib %.1f MB/s, speed %.2fx; ours %llu "
