@@ -1,0 +1,38 @@
+// The exceptions the archive writer raises itself; cancels and reader failures use the reader's
+// classes. Each carries its fixed message (see writer_texts.h).
+#pragma once
+
+#include <string>
+
+#include "platform/error.h"
+#include "zip/writer/writer_texts.h"
+
+namespace larkspur::zip {
+
+// The archive file accepted fewer bytes than were written to it (the disk is full).
+class ENotEnoughRoom : public Error {
+public:
+  ENotEnoughRoom() : Error(writer_text::kNotEnoughRoom) {}
+};
+
+// A file, the archive or its directory does not fit the format's 32-bit and 16-bit fields; raised
+// before anything that would not fit is written.
+class EZipLimit : public Error {
+public:
+  using Error::Error;
+};
+
+// A source file changed between two passes over it, so its entry would not be consistent.
+class EFileChanged : public Error {
+public:
+  explicit EFileChanged(const std::string& name)
+      : Error(writer_text::kFileChangedWhileRead + name) {}
+};
+
+// A requested mode the writer does not provide yet (multi-disk output).
+class EWriterMode : public Error {
+public:
+  using Error::Error;
+};
+
+} // namespace larkspur::zip

@@ -1,0 +1,141 @@
+// TZipWriter: the archive-writing component. It inherits the reader (archive name, file list,
+// root folder, the archive's directory) and adds the writing settings, the events and Zip, which
+// turns FilesList into a committed archive, written in place or rebuilt through a temporary file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/format/zip_reader.h"
+#include "zip/writer/multi_zip_info.h"
+#include "zip/writer/writer_events.h"
+#include "zip/writer/zip_limits.h"
+
+namespace larkspur::zip {
+
+class ZipRun;
+
+class TZipWriter : public TZipReader {
+public:
+  // The compressor's default level: a balance of speed and size.
+  static constexpr std::int32_t kDefaultPackLevel = 6;
+
+  TZipWriter();
+  ~TZipWriter() override;
+  TZipWriter(const TZipWriter&) = delete;
+  TZipWriter& operator=(const TZipWriter&) = delete;
+
+  // The reader's settings, every writer property (lists and MultiZipInfo by content) and the
+  // events except OnPrepareNextDisk and OnRecursingFile.
+  void Assign(const TZipWriter& source);
+  // After the settings were loaded as a whole: the reader's copies follow MultiZipInfo.
+  void Loaded();
+
+  // Writes the archive named ZipName from FilesList, which is empty afterwards whatever happens.
+  // Returns the number of entries written from files (new and replaced ones).
+  std::int32_t Zip();
+
+  // A different name first writes a pending comment change to the current archive.
+  void SetZipName(const std::string& name) override;
+  bool CheckDiskLabels() const override;
+  void SetCheckDiskLabels(bool value) override;
+  TMultiMode MultiMode() const override;
+  void SetMultiMode(TMultiMode value) override;
+
+  // ---- Published properties, in declaration order ----
+  std::int32_t PackLevel() const { return packLevel_; }
+  void SetPackLevel(std::int32_t value) { packLevel_ = value; }
+  bool Recurse() const { return recurse_; }
+  void SetRecurse(bool value) { recurse_ = value; }
+  bool Dispose() const { return dispose_; }
+  void SetDispose(bool value) { dispose_ = value; }
+  bool StorePaths() const { return storePaths_; }
+  // Off also turns StoreVolumes and RelativePaths off.
+  void SetStorePaths(bool value);
+  bool RelativePaths() const { return relativePaths_; }
+  // On also turns StorePaths and Recurse on.
+  void SetRelativePaths(bool value);
+  bool StoreVolumes() const { return storeVolumes_; }
+  // On also turns StorePaths on.
+  void SetStoreVolumes(bool value);
+  TZipAction ZipAction() const { return zipAction_; }
+  void SetZipAction(TZipAction value) { zipAction_ = value; }
+  const TMultiZipInfo& MultiZipInfo() const { return multiZipInfo_; }
+  void SetMultiZipInfo(const TMultiZipInfo& value);
+  bool Store83Names() const { return store83Names_; }
+  void SetStore83Names(bool value) { store83Names_ = value; }
+  const std::string& TempPath() const { return tempPath_; }
+  void SetTempPath(const std::string& value) { tempPath_ = value; }
+  bool SkipIfArchiveBitNotSet() const { return skipIfArchiveBitNotSet_; }
+  void SetSkipIfArchiveBitNotSet(bool value) { skipIfArchiveBitNotSet_ = value; }
+  bool ResetArchiveBitOnZip() const { return resetArchiveBitOnZip_; }
+  void SetResetArchiveBitOnZip(bool value) { resetArchiveBitOnZip_ = value; }
+  const std::vector<std::string>& ExcludeList() const { return excludeList_; }
+  void SetExcludeList(const std::vector<std::string>& value) { excludeList_ = value; }
+  const std::vector<std::string>& NoCompressList() const { return noCompressList_; }
+  void SetNoCompressList(const std::vector<std::string>& value) { noCompressList_ = value; }
+  bool AddDirEntriesOnRecurse() const { return addDirEntriesOnRecurse_; }
+  void SetAddDirEntriesOnRecurse(bool value) { addDirEntriesOnRecurse_ = value; }
+
+  // The format's field limits; lowered only by tests, which cannot write 4 GiB.
+  const ZipLimits& Limits() const { return limits_; }
+
+  // ---- Events, in the order one Zip fires them ----
+  TZipFileEvent OnRecursingFile;
+  TZipFileEvent OnNoSuchFile;
+  TUpdateEvent OnUpdate;
+  TStartZipInfoEvent OnStartZipInfo;
+  TStartZipEvent OnStartZip;
+  TEndZipEvent OnEndZip;
+  TPrepareNextDiskEvent OnPrepareNextDisk;
+  TZipSkipFileEvent OnDisposeFile;
+  TZipCompleteEvent OnZipComplete;
+  // Belongs to an entry-deletion mode nothing starts; never fired.
+  TZipSkipFileEvent OnDeleteEntry;
+
+protected:
+  void SetLimits(const ZipLimits& limits) { limits_ = limits; }
+
+private:
+  friend class ZipRun;
+  friend class FileListExpander;
+  friend class EntryWriter;
+  friend class CarryOver;
+
+  // Zip without OnZipComplete (also used to write a pending comment before a name change).
+  std::int32_t runZip();
+  // Lets the host process messages when allowed, then raises EUserCanceled when a cancel was
+  // requested (by the host or by Ctrl-C in a terminal).
+  void pumpAndCheckCancel();
+  // The cancel test alone, where messages are not processed (raw copies).
+  void raiseIfCanceled();
+  // The key under which the file `spec` is, or would be, stored (see StorageKey).
+  std::string storageKey(const std::string& spec) const;
+  // Steps of Zip (zip_operation.cpp).
+  void initEndRecord(ZipRun& run);
+  std::string tempFolder() const;
+  void commit(ZipRun& run, TZipSortMode sortMode);
+  void replaceArchive(const std::string& temp, const std::string& name);
+  void disposeFiles(const std::vector<std::string>& files);
+
+  std::int32_t packLevel_ = kDefaultPackLevel;
+  bool recurse_ = false;
+  bool dispose_ = false;
+  bool storePaths_ = false;
+  bool relativePaths_ = false;
+  bool storeVolumes_ = false;
+  TZipAction zipAction_ = TZipAction::zaUpdate;
+  TMultiZipInfo multiZipInfo_;
+  bool store83Names_ = false;
+  std::string tempPath_;
+  bool skipIfArchiveBitNotSet_ = false;
+  bool resetArchiveBitOnZip_ = false;
+  std::vector<std::string> excludeList_;
+  std::vector<std::string> noCompressList_;
+  bool addDirEntriesOnRecurse_ = false;
+  ZipLimits limits_;
+};
+
+} // namespace larkspur::zip
