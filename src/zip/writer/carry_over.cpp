@@ -1,0 +1,152 @@
+// Kept entries copied raw in stored order, matched ones replaced by newer files at their place.
+#include "zip/writer/carry_over.h"
+
+#include <algorithm>
+#include <deque>
+#include <unordered_map>
+#include <vector>
+
+#include "zip/format/reader_texts.h"
+#include "zip/format/record_bytes.h"
+#include "zip/format/zip_helpers.h"
+#include "zip/format/zip_signatures.h"
+#include "zip/writer/entry_writer.h"
+#include "zip/writer/storage_name.h"
+#include "zip/writer/writer_errors.h"
+#include "zip/writer/zip_run.h"
+#include "zip/writer/zip_writer.h"
+
+namespace larkspur::zip {
+
+namespace {
+
+// Raw copies move entry data through one buffer of this size.
+constexpr std::size_t kCopyBlock = 65536;
+// The 32-bit value that announces a 64-bit extension in a size or offset field.
+constexpr std::uint32_t kZip64Marker = 0xFFFFFFFF;
+// Where the name and extra-field lengths sit in a local header.
+constexpr int kLocalNameLengthOffset = 26;
+// The optional signature in front of a data descriptor ("PK\7\8").
+constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;
+
+// An entry whose sizes or offset live in a 64-bit extension cannot be copied without it.
+void checkCopyable(const TZipHeaderInfo& entry) {
+  if (static_cast<std::uint32_t>(entry.CompressedSize) == kZip64Marker ||
+      static_cast<std::uint32_t>(entry.UncompressedSize) == kZip64Marker ||
+      entry.LocalHeaderOffset == kZip64Marker) {
+    throw EZipLimit(writer_text::kEntryUses64Bit + entry.Directory() + entry.FileName());
+  }
+}
+
+void copyBytes(TStream& from, TStream& to, std::uint64_t count, std::vector<std::uint8_t>& buffer) {
+  buffer.resize(kCopyBlock);
+  while (count > 0) {
+    const auto n = static_cast<std::int64_t>(std::min<std::uint64_t>(count, buffer.size()));
+    from.ReadBuffer(buffer.data(), n);
+    to.Write(buffer.data(), n);
+    count -= static_cast<std::uint64_t>(n);
+  }
+}
+
+} // namespace
+
+void CarryOver::Run() {
+  if (!writer_.Entries())
+    return;
+  TSortedZip& entries = *writer_.Entries();
+  for (int i = 0; i < entries.ItemCount(); ++i)
+    checkCopyable(*entries.Get(i));
+
+  // Each string's storage key, queued in list order: an entry takes the first string of its key.
+  std::vector<std::string>& files = writer_.FilesList;
+  std::unordered_map<std::string, std::deque<std::size_t>> byKey;
+  for (std::size_t s = 0; s < files.size(); ++s)
+    byKey[writer_.storageKey(files[s])].push_back(s);
+  std::vector<bool> used(files.size(), false);
+
+  for (int i = 0; i < entries.ItemCount(); ++i) {
+    const TZipHeaderInfo& stored = *entries.Get(i);
+    auto header = std::make_unique<TZipHeaderInfo>();
+    header->Assign(stored);
+    if (stored.HasComment() && !stored.FileComment()) {
+      header->SetFileComment(writer_.EntryComment(i));
+    }
+
+    bool matched = false;
+    bool replaceTried = false;
+    const auto match = byKey.find(EntryKey(stored.Directory(), stored.FileName()));
+    if (match != byKey.end() && !match->second.empty()) {
+      const std::size_t s = match->second.front();
+      match->second.pop_front();
+      used[s] = true;
+      matched = true;
+      if (writer_.ZipAction() == TZipAction::zaReplace || replaces(i, files[s])) {
+        replaceTried = true;
+        if (writer_.OnUpdate)
+          writer_.OnUpdate(writer_, TUpdateAction::uaReplace, i);
+        auto fresh = std::make_unique<TZipHeaderInfo>();
+        if (entries_.ZipOneFile(*fresh, files[s])) {
+          run_.AddWrittenEntry(std::move(fresh), files[s]);
+          continue;
+        }
+        // The file could not be zipped after all; the entry it was to replace stays as it is.
+      } else if (run_.disposeList) {
+        run_.disposeList->push_back(files[s]); // its content is in the archive already
+      }
+    }
+    if (matched && !replaceTried && writer_.OnUpdate) {
+      writer_.OnUpdate(writer_, TUpdateAction::uaKeep, i);
+    }
+    run_.CheckRoomForEntry();
+    copyEntry(*header, stored);
+    run_.AddKeptEntry(std::move(header));
+    writer_.raiseIfCanceled();
+  }
+
+  std::size_t kept = 0;
+  for (std::size_t s = 0; s < files.size(); ++s) {
+    if (used[s])
+      continue;
+    if (kept != s)
+      files[kept] = std::move(files[s]);
+    ++kept;
+  }
+  files.resize(kept);
+}
+
+bool CarryOver::replaces(int index, const std::string& spec) const {
+  return ValidFileTime(spec) > writer_.EntryDateTime(index);
+}
+
+void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) {
+  TStream& in = *writer_.ArchiveStream();
+  TStream& out = run_.Output();
+  in.Seek(stored.LocalHeaderOffset, 0);
+  unsigned char local[kLocalHeaderSize];
+  record::FieldReader fields(local);
+  if (in.Read(local, kLocalHeaderSize) != kLocalHeaderSize ||
+      fields.u32() != kLocalHeaderSignature) {
+    throw EBadZipFile(reader_text::kNotAValidZip);
+  }
+  record::FieldReader lengths(local + kLocalNameLengthOffset);
+  const std::uint16_t nameLength = lengths.u16();
+  header.LocalExtraLength = lengths.u16();
+  in.Seek(nameLength, 1);
+  header.WriteLocalHeader(out);
+  copyBytes(in, out,
+            std::uint64_t{header.LocalExtraLength} +
+                static_cast<std::uint32_t>(header.CompressedSize),
+            copyBuffer_);
+  if (header.HasDataDescriptor()) {
+    // The descriptor that the flag announces is written anew from the directory's values, so
+    // the entry stays as its flags describe it whatever form the old one had.
+    record::FieldWriter descriptor;
+    descriptor.u32(kDataDescriptorSignature);
+    descriptor.u32(header.Crc32);
+    descriptor.i32(header.CompressedSize);
+    descriptor.i32(header.UncompressedSize);
+    out.Write(descriptor.data().data(), static_cast<std::int64_t>(descriptor.data().size()));
+  }
+}
+
+} // namespace larkspur::zip

@@ -1,0 +1,38 @@
+// The carry-over of an existing archive into the one being rebuilt: every entry, in stored order,
+// is either copied raw (its local header rewritten, its data byte for byte) or replaced at its
+// place by the newer file of the same storage name; the strings used leave FilesList.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/format/zip_header_info.h"
+
+namespace larkspur::zip {
+
+class TZipWriter;
+class ZipRun;
+class EntryWriter;
+
+class CarryOver {
+public:
+  CarryOver(TZipWriter& writer, ZipRun& run, EntryWriter& entries)
+      : writer_(writer), run_(run), entries_(entries) {}
+
+  void Run();
+
+private:
+  // Whether the entry at `index` gives way to the file `spec`.
+  bool replaces(int index, const std::string& spec) const;
+  // Copies the entry whose directory record is `stored` to the output as `header`.
+  void copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored);
+
+  TZipWriter& writer_;
+  ZipRun& run_;
+  EntryWriter& entries_;
+  std::vector<std::uint8_t> copyBuffer_;
+};
+
+} // namespace larkspur::zip

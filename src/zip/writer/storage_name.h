@@ -1,0 +1,46 @@
+// Where a file goes inside the archive: the directory stored with it (from the path flags and
+// the root folder), the case-folded key that finds its entry in an existing archive, and the
+// pattern-list test behind ExcludeList and NoCompressList.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace larkspur::zip {
+
+// The writer's path settings that decide a stored directory.
+struct StorageRule {
+  bool storePaths = false;
+  bool relativePaths = false;
+  bool storeVolumes = false;
+  std::string rootDir; // empty or ending with a separator
+};
+
+// Whether two paths name the same file as the file system compares names: ignoring the case of
+// ASCII letters on Windows, byte for byte elsewhere.
+bool SameFileName(const std::string& a, const std::string& b);
+
+// Whether a FilesList string names a directory entry: it ends with the path delimiter.
+bool IsDirectorySpec(const std::string& spec);
+
+// The directory stored for `path` (empty, or ending with a separator). `path` and the rule's
+// root are already in the form the entry is named by (short form, code-page round trip).
+std::string StoredDirectory(const std::string& path, const StorageRule& rule);
+
+// The stored directory plus file name of `path`, with ASCII letters lower-cased: equal keys mean
+// the same entry. The entry writer names entries by the same rule, so a file always finds the
+// entry it was stored as.
+std::string StorageKey(const std::string& path, const StorageRule& rule);
+// The key of an entry already in an archive.
+std::string EntryKey(const std::string& directory, const std::string& fileName);
+
+// Whether a new entry of this name gets the flag bit that marks its name as UTF-8: on systems
+// whose file names are UTF-8, for a valid UTF-8 name that is not plain ASCII, so every other
+// tool shows it right. Names in a Windows code page never get it.
+bool NeedsUtf8Flag(const std::string& name);
+
+// Whether any of `patterns` matches `path`: a pattern with a separator is matched against the
+// whole path, any other against its file name; both lower-cased (ASCII letters only).
+bool MatchesAnyPattern(const std::vector<std::string>& patterns, const std::string& path);
+
+} // namespace larkspur::zip

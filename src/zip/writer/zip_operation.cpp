@@ -1,0 +1,185 @@
+// Zip from start to commit: expansion, the choice between writing in place and rebuilding
+// through a temporary file, carry-over, new entries, the directory, the commit that puts the
+// new archive in place, and the clean-up that runs whatever happened.
+#include "platform/paths.h"
+#include "platform/platform.h"
+#include "zip/format/replace_file.h"
+#include "zip/format/zip_helpers.h"
+#include "zip/writer/carry_over.h"
+#include "zip/writer/entry_writer.h"
+#include "zip/writer/file_list_expansion.h"
+#include "zip/writer/writer_errors.h"
+#include "zip/writer/zip_run.h"
+#include "zip/writer/zip_writer.h"
+
+namespace larkspur::zip {
+
+namespace {
+
+// Suffix under which the old archive waits while the new one takes its name.
+constexpr char kSavedSuffix[] = "$$$";
+// Prefix of the temporary file an archive is rebuilt in.
+constexpr char kTempPrefix[] = "ZAV";
+
+// The name without leading and trailing blanks and control characters.
+bool blankName(const std::string& name) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) > ' ')
+      return false;
+  }
+  return true;
+}
+
+} // namespace
+
+std::int32_t TZipWriter::Zip() {
+  const std::int32_t count = runZip();
+  if (OnZipComplete)
+    OnZipComplete(*this, count);
+  return count;
+}
+
+std::int32_t TZipWriter::runZip() {
+  CancelRequested = false;
+  if (blankName(ZipName())) {
+    FilesList.clear();
+    return 0;
+  }
+  if (multiZipInfo_.MultiMode != TMultiMode::mmNone) {
+    FilesList.clear();
+    throw EWriterMode(writer_text::kMultiDiskUnavailable);
+  }
+
+  const TZipSortMode sortMode = SortMode;
+  const bool keepZipOpen = KeepZipOpen;
+  KeepZipOpen = true;
+  SortDirectory(TZipSortMode::ByNone);
+  activeDisk_ = 0;
+  ZipRun run(*this);
+  if (dispose_)
+    run.disposeList.emplace();
+  bool committed = false;
+  // Whatever happened: the settings come back, the archive closes, FilesList is emptied.
+  auto cleanUp = [&] {
+    KeepZipOpen = keepZipOpen;
+    if (!committed)
+      SortDirectory(sortMode);
+    CloseArchive();
+    FilesList.clear();
+  };
+
+  try {
+    if (!FilesList.empty())
+      FileListExpander(*this, run).Run();
+    run.updating = platform::fileExists(ZipName());
+    run.outputName = run.updating ? MakeTempFileName(tempFolder()) : ZipName();
+    if (run.updating)
+      OpenArchive();
+    run.CreateOutput(run.outputName);
+    initEndRecord(run);
+
+    EntryWriter entries(*this, run);
+    if (run.updating)
+      CarryOver(*this, run, entries).Run();
+    if (!FilesList.empty()) {
+      bool stopNow = false;
+      if (OnStartZipInfo) {
+        OnStartZipInfo(*this, static_cast<std::int32_t>(FilesList.size()), run.totalBytes,
+                       run.EndRecord(), stopNow);
+      }
+      if (stopNow)
+        throw EUserCanceled(writer_text::kUserCanceledZip);
+      // A copy: the list must not change under the loop, whatever the events do.
+      const std::vector<std::string> specs = FilesList;
+      for (const std::string& spec : specs) {
+        auto header = std::make_unique<TZipHeaderInfo>();
+        if (entries.ZipOneFile(*header, spec))
+          run.AddWrittenEntry(std::move(header), spec);
+      }
+    }
+    run.WriteDirectory();
+    commit(run, sortMode);
+    committed = true;
+  } catch (...) {
+    run.ReleaseBuffers();
+    if (!run.committedOutput)
+      run.DiscardOutput();
+    cleanUp();
+    throw;
+  }
+  cleanUp();
+  return run.count;
+}
+
+void TZipWriter::initEndRecord(ZipRun& run) {
+  if (!run.updating && !EndRecord().Modified)
+    return;
+  TEndCentral& end = run.EndRecord();
+  end.Assign(EndRecord());
+  if (run.updating && end.CommentLength != 0 && !end.Comment())
+    end.SetComment(ArchiveComment());
+  end.EntriesOnThisDisk = 0;
+  end.TotalEntries = 0;
+  end.Modified = false;
+}
+
+std::string TZipWriter::tempFolder() const {
+  if (!tempPath_.empty() && platform::directoryExists(tempPath_)) {
+    return paths::IncludeTrailingPathDelimiter(tempPath_);
+  }
+  return platform::tempDirectory();
+}
+
+void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
+  run.ReleaseBuffers();
+  run.CloseOutput();
+  if (run.updating) {
+    const std::string name = ZipName();
+    ClearArchive();
+    TZipReader::SetZipName(name);
+    replaceArchive(run.outputName, name);
+  }
+  run.committedOutput = true;
+  if (run.disposeList)
+    disposeFiles(*run.disposeList);
+
+  // The directory just written is the archive's directory now; the next operation reuses it as
+  // long as the file's time still matches.
+  entries_ = run.TakeDirectory();
+  endRecord_.Assign(run.EndRecord());
+  archiveTime_ = ArchiveStampOf(ZipName());
+  SortDirectory(sortMode);
+  diskCount_ = activeDisk_ + 1;
+}
+
+void TZipWriter::replaceArchive(const std::string& temp, const std::string& name) {
+  // The old archive waits under the "$$$" name until the new one is in place; should that fail
+  // (a copy to a full disk), it goes back, so an update never loses the archive it started from.
+  const std::string saved = name + kSavedSuffix;
+  try {
+    ReplaceFile(temp, name);
+  } catch (...) {
+    if (platform::fileExists(saved)) {
+      platform::deleteFile(name);
+      platform::renameFile(saved, name);
+    }
+    platform::deleteFile(temp);
+    throw;
+  }
+  if (platform::fileExists(saved))
+    platform::deleteFile(saved);
+  if (platform::fileExists(temp))
+    platform::deleteFile(temp);
+}
+
+void TZipWriter::disposeFiles(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    bool skip = false;
+    if (OnDisposeFile)
+      OnDisposeFile(*this, file, skip);
+    if (!skip)
+      platform::deleteFile(file);
+  }
+}
+
+} // namespace larkspur::zip

@@ -1,0 +1,93 @@
+// One Zip call's output, directory structures and counters.
+#include "zip/writer/zip_run.h"
+
+#include "platform/platform.h"
+#include "zip/writer/writer_errors.h"
+#include "zip/writer/zip_writer.h"
+
+namespace larkspur::zip {
+
+ZipRun::ZipRun(TZipWriter& writer) : writer_(writer) {}
+
+ZipRun::~ZipRun() = default;
+
+void ZipRun::CreateOutput(const std::string& name) {
+  file_ =
+      std::make_unique<TLFNFileStream>(name, StreamBufferSize, writer_.FlushFilesOnClose, fmCreate);
+  output_ = std::make_unique<ArchiveOutput>(*file_, writer_.Limits());
+  newDirectory_ = std::make_unique<TSortedZip>(true, TDuplicates::dupError);
+  newDirectory_->SortMode = TZipSortMode::ByNone;
+  nameIndex_ = std::make_unique<TSortedZip>(false, TDuplicates::dupError);
+  nameIndex_->SortMode = TZipSortMode::ByName;
+}
+
+void ZipRun::CloseOutput() {
+  if (!file_)
+    return;
+  // Written bytes still in the buffer would otherwise be lost silently when the disk is full.
+  try {
+    file_->Flush();
+  } catch (const EStreamError&) {
+    throw ENotEnoughRoom();
+  }
+  output_.reset();
+  file_.reset();
+}
+
+void ZipRun::DiscardOutput() {
+  output_.reset();
+  file_.reset();
+  if (!outputName.empty())
+    platform::deleteFile(outputName);
+}
+
+bool ZipRun::NameTaken(const std::string& directory, const std::string& fileName) const {
+  TZipHeaderInfo probe;
+  probe.SetDirectory(directory);
+  probe.SetFileName(fileName);
+  int index = 0;
+  return nameIndex_->Find(&probe, index);
+}
+
+void ZipRun::CheckRoomForEntry() const {
+  CheckEntryCount(writer_.Limits(), static_cast<std::uint64_t>(newDirectory_->ItemCount()));
+}
+
+void ZipRun::AddWrittenEntry(std::unique_ptr<TZipHeaderInfo> header, const std::string& source) {
+  ++count;
+  ++newEnd_.EntriesOnThisDisk;
+  ++newEnd_.TotalEntries;
+  nameIndex_->Add(header.get());
+  newDirectory_->AddOwned(header);
+  if (disposeList)
+    disposeList->push_back(source);
+}
+
+void ZipRun::AddKeptEntry(std::unique_ptr<TZipHeaderInfo> header) {
+  ++newEnd_.EntriesOnThisDisk;
+  ++newEnd_.TotalEntries;
+  if (!NameTaken(header->Directory(), header->FileName()))
+    nameIndex_->Add(header.get());
+  newDirectory_->AddOwned(header);
+}
+
+void ZipRun::WriteDirectory() {
+  TStream& out = *output_;
+  const std::int64_t start = out.Position();
+  newEnd_.CentralOffset = static_cast<std::uint32_t>(start);
+  newEnd_.CentralStartDisk = static_cast<std::uint16_t>(writer_.ActiveDisk());
+  for (int i = 0; i < newDirectory_->ItemCount(); ++i) {
+    newDirectory_->Get(i)->WriteCentralHeader(out);
+  }
+  newEnd_.CentralSize = static_cast<std::uint32_t>(out.Position() - start);
+  newEnd_.ThisDisk = static_cast<std::uint16_t>(writer_.ActiveDisk());
+  newEnd_.WriteEndRecord(out);
+}
+
+deflate::TDeflateBuffers& ZipRun::Buffers() {
+  if (!buffers_)
+    buffers_ = std::make_unique<deflate::TDeflateBuffers>();
+  return *buffers_;
+}
+
+} // namespace larkspur::zip

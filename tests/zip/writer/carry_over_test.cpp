@@ -1,0 +1,141 @@
+// Updating archives, ours and other tools': entries kept byte for byte with their comments,
+// replacements at their place, and nothing already in an archive lost when a replacement fails.
+#include "writer_fixture.h"
+#include "zip/format/zip_errors.h"
+#include "zip/writer/writer_errors.h"
+
+namespace larkspur::zip::test {
+namespace {
+
+using larkspur::test::extractWithUnzip;
+using larkspur::test::hostPath;
+using larkspur::test::runHostShell;
+using larkspur::test::shellQuote;
+
+class CarryOverTest : public WriterTest {
+protected:
+  // An archive made by Python's zipfile: name -> content, each dated 2020-01-01.
+  void foreignArchive(const std::string& entries) {
+    python("import sys, zipfile\n"
+           "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+           "  for n, c, note in " +
+               entries +
+               ":\n"
+               "    i = zipfile.ZipInfo(n, (2020, 1, 1, 0, 0, 0)); i.comment = note.encode()\n"
+               "    i.compress_type = zipfile.ZIP_DEFLATED; z.writestr(i, c)\n",
+           zipName());
+  }
+};
+
+TEST_F(CarryOverTest, KeptEntriesKeepTheirCommentsAndBytes) {
+  foreignArchive("[('a.txt', 'alpha' * 50, 'first note'), ('b.txt', 'beta', '')]");
+  const std::string c = make("c.txt", "gamma");
+  EXPECT_EQ(zip({c}), 1);
+  const auto entries = readEntriesWithPython(zipName());
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].comment, "first note");
+  std::string alpha;
+  for (int i = 0; i < 50; ++i)
+    alpha += "alpha";
+  EXPECT_EQ(extractWithUnzip(zipName(), "a.txt"), alpha);
+  EXPECT_EQ(archiveProblems(zipName()), "");
+}
+
+TEST_F(CarryOverTest, AnEntryStoredWithAFolderNeverMatchesABareName) {
+  foreignArchive("[('x/a.txt', 'old', '')]");
+  const std::string a = make("a.txt", "new", dosTime(2024, 1, 1));
+  EXPECT_EQ(zip({a}), 1);
+  EXPECT_EQ(names(), (std::vector<std::string>{"x/a.txt", "a.txt"}));
+}
+
+TEST_F(CarryOverTest, EntriesWithDataDescriptorsFromAStreamingWriterStayValid) {
+  // Written to a pipe, Python's zipfile cannot seek back and puts descriptors after the data.
+  const auto r = runHostShell(
+      "python3 -c " +
+      shellQuote("import sys, zipfile\n"
+                 "with zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                 "  for n in ('a.txt', 'b.txt'):\n"
+                 "    with z.open(n, 'w') as f: f.write(n.encode() * 1000)\n") +
+      " | cat > " + shellQuote(hostPath(zipName())));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  ASSERT_EQ(readEntriesWithPython(zipName()).at(0).flagBits & 8, 8);
+  EXPECT_EQ(zip({make("c.txt", "gamma")}), 1);
+  EXPECT_EQ(archiveProblems(zipName()), "");
+  EXPECT_EQ(extractWithUnzip(zipName(), "b.txt").size(), 5000u);
+}
+
+TEST_F(CarryOverTest, AnEncryptedStreamedEntryStillOpensWithItsPassword) {
+  // Encrypted with a data descriptor, the password check byte comes from the time, not the CRC.
+  const auto r = runHostShell("printf 'secret data' | zip -q -P pw - - | cat > " +
+                              shellQuote(hostPath(zipName())));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(zip({make("c.txt", "gamma")}), 1);
+  EXPECT_EQ(archiveProblems(zipName(), "pw"), "");
+  EXPECT_EQ(extractWithUnzip(zipName(), "-", "pw"), "secret data");
+}
+
+TEST_F(CarryOverTest, AnArchiveWithNamesDifferingOnlyInCaseCanStillBeUpdated) {
+  python("import sys, zipfile, warnings\n"
+         "warnings.simplefilter('ignore')\n"
+         "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+         "  for n in ('A.TXT', 'a.txt'):\n"
+         "    z.writestr(zipfile.ZipInfo(n, (2020, 1, 1, 0, 0, 0)), n)\n",
+         zipName());
+  EXPECT_EQ(zip({make("b.txt", "beta")}), 1);
+  EXPECT_EQ(names(), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt"}));
+  // A newer a.txt replaces the first of the two; the second stays as it was.
+  EXPECT_EQ(zip({make("a.txt", "newest", dosTime(2024, 1, 1))}), 1);
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "a.txt", "b.txt"}));
+  EXPECT_EQ(archiveProblems(zipName()), "");
+}
+
+class NothingLost : public CarryOverTest, public ::testing::WithParamInterface<const char*> {};
+
+// The file that was to replace an entry cannot be zipped after all: the entry stays unchanged.
+TEST_P(NothingLost, WhenTheReplacementCannotBeZipped) {
+  const std::string how = GetParam();
+  const std::string a = make("a.txt", "original", dosTime(2020, 1, 1));
+  zip({a});
+  make("a.txt", "replacement", dosTime(2024, 1, 1));
+  if (how == "vanished") {
+    writer.OnRecursingFile = [](TZipWriter&, const std::string& name) {
+      platform::deleteFile(name); // found by the search, gone before it is zipped
+    };
+  } else {
+    writer.OnStartZip = [](TZipWriter&, const std::string&, TZipHeaderInfo&, bool& skip) {
+      skip = true;
+    };
+  }
+  EXPECT_EQ(zip({src() + kSep + "*.txt"}), 0);
+  EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(extractWithUnzip(zipName(), "a.txt"), "original");
+  EXPECT_EQ(archiveProblems(zipName()), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Replacement, NothingLost, ::testing::Values("vanished", "skipped"));
+
+TEST_F(CarryOverTest, AnEntryWith64BitSizesIsRefusedAndTheArchiveLeftAlone) {
+  foreignArchive("[('a.txt', 'alpha', '')]");
+  // Mark the central directory's compressed size as kept in a 64-bit extension.
+  python("import sys\n"
+         "b = bytearray(open(sys.argv[1], 'rb').read())\n"
+         "c = b.rfind(b'PK\\x01\\x02')\n"
+         "b[c + 20:c + 24] = b'\\xff\\xff\\xff\\xff'\n"
+         "open(sys.argv[1], 'wb').write(b)\n",
+         zipName());
+  const std::string before = readFile(zipName());
+  EXPECT_THROW(zip({make("b.txt", "beta")}), EZipLimit);
+  EXPECT_EQ(readFile(zipName()), before);
+  EXPECT_TRUE(tempFiles().empty());
+}
+
+TEST_F(CarryOverTest, AFileThatIsNoArchiveIsReportedAndLeftAlone) {
+  writeFile(zipName(), "this is not a zip archive at all");
+  EXPECT_THROW(zip({make("b.txt", "beta")}), Error);
+  EXPECT_EQ(readFile(zipName()), "this is not a zip archive at all");
+  EXPECT_TRUE(tempFiles().empty());
+  EXPECT_TRUE(writer.FilesList.empty());
+}
+
+} // namespace
+} // namespace larkspur::zip::test
