@@ -1,37 +1,34 @@
-// Connects the dialog to the product's ZIP writer. Until the writer component is built, every
-// run fails with an error that the dialog reports like any other writer failure.
-#include "dialog/archive_writer.h"
-#include "platform/error.h"
-#include "platform/platform.h"
+// Connects the add-to-archive dialog to the product's ZIP writer.
+#include "dialog/zip_writer_adapter.h"
 
 namespace larkspur::dialog {
-namespace {
 
-class UnavailableWriter final : public ArchiveWriter {
-public:
-  void setRootDir(const std::string& dir) override {
-    rootDir_ = dir;
-    if (!rootDir_.empty() && rootDir_.back() != platform::kPathDelimiter) {
-      rootDir_ += platform::kPathDelimiter;
-    }
+void ZipWriterAdapter::zip() {
+  writer_.SetStorePaths(storePaths_ || options_.storePaths);
+  writer_.SetRecurse(recurse_ || options_.recurse);
+  // Relative paths bring stored paths and recursion with them.
+  if (options_.relativePaths)
+    writer_.SetRelativePaths(true);
+  writer_.SetPackLevel(options_.packLevel.value_or(packLevel_));
+  writer_.SetExcludeList(options_.excludeList);
+  writer_.SetNoCompressList(options_.noCompressList);
+  writer_.SetZipAction(options_.zipAction.value_or(zip::TZipAction::zaUpdate));
+  writer_.EncryptionPassword = options_.password;
+  writer_.Zip();
+}
+
+void ZipWriterAdapter::setOnFilePercentDone(FilePercentEvent event) {
+  if (!event) {
+    writer_.OnFilePercentDone = nullptr;
+    return;
   }
-  std::string rootDir() const override { return rootDir_; }
-  void setZipName(const std::string&) override {}
-  void addToFilesList(const std::string&) override {}
-  void setRecurse(bool) override {}
-  void setStorePaths(bool) override {}
-  void setPackLevel(int) override {}
-  void zip() override { throw Error("The ZIP writer is not available"); }
-  void setOnFilePercentDone(FilePercentEvent) override {}
-
-private:
-  std::string rootDir_;
-};
-
-} // namespace
+  writer_.OnFilePercentDone = [event = std::move(event)](zip::TZipReader&, int percent) {
+    event(percent);
+  };
+}
 
 std::unique_ptr<ArchiveWriter> makeZipWriter() {
-  return std::make_unique<UnavailableWriter>();
+  return std::make_unique<ZipWriterAdapter>();
 }
 
 } // namespace larkspur::dialog

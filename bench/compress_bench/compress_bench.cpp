@@ -1,0 +1,178 @@
+// Times `larkspur-zip compress` against `zip -9 -r -j -q` on the same folder in the same run:
+// median wall time of several runs, archive size and peak memory of each child process; then a
+// selection of 200 small files, where every item rebuilds the archive through the carry-over.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDefaultRuns = 3;             // odd, so the median is one of the runs
+constexpr int kSmallFileCount = 200;        // the selection size of the carry-over case
+constexpr std::size_t kSmallFileMax = 6000; // small files: a few KB each, like source files
+static_assert(kDefaultRuns % 2 == 1);
+
+struct RunResult {
+  double seconds = 0;
+  long peakKiB = 0;
+};
+
+// Runs a program with arguments in `dir`, waits, and returns its wall time and peak RSS.
+RunResult runChild(const std::vector<std::string>& argv, const fs::path& dir) {
+  std::vector<char*> args;
+  for (const auto& a : argv)
+    args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0)
+    throw std::runtime_error("cannot start " + argv[0]);
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid)
+    throw std::runtime_error("wait failed");
+  const auto stop = std::chrono::steady_clock::now();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    throw std::runtime_error(argv[0] + " failed (status " + std::to_string(status) + ")");
+  return {std::chrono::duration<double>(stop - start).count(), usage.ru_maxrss};
+}
+
+struct Measure {
+  double medianSeconds = 0;
+  long peakKiB = 0;
+  std::uintmax_t archiveBytes = 0;
+};
+
+// Runs `argv` `runs` times, deleting `archive` before each run.
+Measure measure(const std::vector<std::string>& argv, const fs::path& dir, const fs::path& archive,
+                int runs) {
+  std::vector<double> times;
+  Measure m;
+  for (int i = 0; i < runs; ++i) {
+    fs::remove(archive);
+    const RunResult r = runChild(argv, dir);
+    times.push_back(r.seconds);
+    m.peakKiB = std::max(m.peakKiB, r.peakKiB);
+  }
+  std::sort(times.begin(), times.end());
+  m.medianSeconds = times[times.size() / 2];
+  m.archiveBytes = fs::file_size(archive);
+  return m;
+}
+
+void report(const char* label, const Measure& m) {
+  std::printf("  %-34s %8.3f s  %12ju bytes  %8ld KiB peak\n", label, m.medianSeconds,
+              m.archiveBytes, m.peakKiB);
+}
+
+// 200 small files cut from the text files of the corpus, so their content is realistic.
+std::vector<std::string> makeSmallFiles(const fs::path& corpus, const fs::path& dir) {
+  std::string text;
+  for (const auto& e : fs::recursive_directory_iterator(corpus)) {
+    if (!e.is_regular_file())
+      continue;
+    const auto ext = e.path().extension().string();
+    if (ext != ".txt" && ext != ".xml")
+      continue;
+    std::ifstream in(e.path(), std::ios::binary);
+    text.append(std::istreambuf_iterator<char>(in), {});
+    if (text.size() > kSmallFileCount * kSmallFileMax)
+      break;
+  }
+  if (text.empty())
+    throw std::runtime_error("no text files in " + corpus.string());
+  fs::create_directories(dir);
+  std::vector<std::string> names;
+  std::size_t at = 0;
+  for (int i = 0; i < kSmallFileCount; ++i) {
+    const std::size_t size = 500 + (static_cast<std::size_t>(i) * 7919) % (kSmallFileMax - 500);
+    if (at + size > text.size())
+      at = 0;
+    char name[32];
+    std::snprintf(name, sizeof name, "small%03d.txt", i);
+    std::ofstream(dir / name, std::ios::binary).write(text.data() + at, std::streamsize(size));
+    at += size;
+    names.push_back(name);
+  }
+  return names;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  fs::path corpus = fs::path(LARKSPUR_SHARED_DIR) / "corpora" / "bench";
+  fs::path cli = LARKSPUR_CLI_PATH;
+  int runs = kDefaultRuns;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--cli" && i + 1 < argc) {
+      cli = argv[++i];
+    } else if (a == "--runs" && i + 1 < argc) {
+      runs = std::max(1, std::atoi(argv[++i]));
+    } else if (a == "-h" || a == "--help") {
+      std::printf("usage: compress_bench [--cli PATH] [--runs N] [FOLDER]\n");
+      return 0;
+    } else {
+      corpus = a;
+    }
+  }
+  try {
+    corpus = fs::canonical(corpus);
+    cli = fs::absolute(cli);
+    char tmpl[] = "/tmp/compress_bench.XXXXXX";
+    if (!mkdtemp(tmpl))
+      throw std::runtime_error("cannot make a work folder");
+    const fs::path work = tmpl;
+    // The archive goes beside the selected folder, so the folder is linked into the work area.
+    const fs::path item = work / corpus.filename();
+    fs::create_directory_symlink(corpus, item);
+    const std::string name = corpus.filename().string();
+
+    std::printf("folder %s, median of %d runs\n", corpus.c_str(), runs);
+    report("larkspur-zip compress",
+           measure({cli.string(), "compress", name}, work, work / (name + ".zip"), runs));
+    report("zip -9 -r -j -q",
+           measure({"zip", "-9", "-r", "-j", "-q", work / "info.zip", name + "/"}, work,
+                   work / "info.zip", runs));
+
+    const fs::path smallDir = work / "small";
+    const auto names = makeSmallFiles(corpus, smallDir);
+    std::vector<std::string> ours{cli.string(), "compress"};
+    std::vector<std::string> theirs{"zip", "-9", "-j", "-q", (work / "small.zip").string()};
+    ours.insert(ours.end(), names.begin(), names.end());
+    theirs.insert(theirs.end(), names.begin(), names.end());
+    std::printf("%d small files (one Zip call per item, each rebuilding the archive)\n",
+                kSmallFileCount);
+    report("larkspur-zip compress (200 items)",
+           measure(ours, smallDir, smallDir / "small000.zip", runs));
+    report("zip -9 -j -q (one call)", measure(theirs, smallDir, work / "small.zip", runs));
+    fs::remove_all(work);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "compress_bench: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,52 @@
+// The dialog's writer interface on the product's ZIP writer, with the writer options a command
+// line may add on top of what the dialog sets (level, stored paths, lists, action, password).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialog/archive_writer.h"
+#include "zip/writer/zip_writer.h"
+
+namespace larkspur::dialog {
+
+// Settings that override or extend the dialog's own for every run. Empty: the dialog's.
+struct WriterOptions {
+  std::optional<int> packLevel;
+  bool storePaths = false;
+  bool relativePaths = false;
+  bool recurse = false;
+  std::vector<std::string> excludeList;
+  std::vector<std::string> noCompressList;
+  std::optional<zip::TZipAction> zipAction;
+  std::string password;
+};
+
+class ZipWriterAdapter final : public ArchiveWriter {
+public:
+  explicit ZipWriterAdapter(WriterOptions options = {}) : options_(std::move(options)) {}
+
+  void setRootDir(const std::string& dir) override { writer_.SetRootDir(dir); }
+  std::string rootDir() const override { return writer_.RootDir(); }
+  void setZipName(const std::string& name) override { writer_.SetZipName(name); }
+  void addToFilesList(const std::string& entry) override { writer_.FilesList.push_back(entry); }
+  void setRecurse(bool recurse) override { recurse_ = recurse; }
+  void setStorePaths(bool storePaths) override { storePaths_ = storePaths; }
+  void setPackLevel(int level) override { packLevel_ = level; }
+  // The dialog's settings, then the options on top, then one zip operation.
+  void zip() override;
+  void setOnFilePercentDone(FilePercentEvent event) override;
+
+  const std::string& zipName() const { return writer_.ZipName(); }
+  zip::TZipWriter& writer() { return writer_; }
+
+private:
+  WriterOptions options_;
+  zip::TZipWriter writer_;
+  bool recurse_ = false;
+  bool storePaths_ = false;
+  int packLevel_ = zip::TZipWriter::kDefaultPackLevel;
+};
+
+} // namespace larkspur::dialog

@@ -1,0 +1,253 @@
+// larkspur-zip compress and add: the archive beside the first item under the proposed or the
+// edited name, bare names at level 9, the writer options, the dialog's refusals with their texts,
+// and Ctrl-C, which leaves no archive behind (or the one the earlier items made).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#endif
+
+#include "cli/cli.h"
+#include "platform/platform.h"
+#include "support/file_contents.h"
+#include "support/host_tools.h"
+#include "support/temp_dir.h"
+
+namespace larkspur::cli {
+namespace {
+
+using larkspur::test::archiveProblems;
+using larkspur::test::extractWithUnzip;
+using larkspur::test::readEntriesWithPython;
+using larkspur::test::readFile;
+using larkspur::test::writeFile;
+
+constexpr char kSep = platform::kPathDelimiter;
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun run(const Arguments& args) {
+  std::ostringstream out, err;
+  const int status = runCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string noise(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string s(size, '\0');
+  for (char& c : s)
+    c = static_cast<char>(random());
+  return s;
+}
+
+class CompressCommand : public ::testing::Test {
+protected:
+  std::string file(const std::string& relative, const std::string& bytes) {
+    std::string p = dir.path();
+    std::size_t start = 0;
+    for (std::size_t slash; (slash = relative.find('/', start)) != std::string::npos;
+         start = slash + 1) {
+      p += kSep + relative.substr(start, slash - start);
+      platform::createDirectory(p);
+    }
+    p += kSep + relative.substr(start);
+    writeFile(p, bytes);
+    return p;
+  }
+  std::vector<std::string> names(const std::string& archive) const {
+    std::vector<std::string> result;
+    for (const auto& e : readEntriesWithPython(archive))
+      result.push_back(e.name);
+    return result;
+  }
+
+  larkspur::test::TempDir dir;
+};
+
+TEST_F(CompressCommand, AFolderGoesBesideItUnderItsNameWithBareNamesAtLevel9) {
+  file("work/src/main.c", "int main(void) { return 0; }\n");
+  file("work/src/lib/util.c", "int util(void) { return 1; }\n");
+  const std::string folder = dir.file("work") + kSep + "src";
+  const CliRun r = run({"compress", folder});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const std::string archive = folder + ".zip";
+  EXPECT_EQ(r.out, archive + "\n");
+  EXPECT_EQ(names(archive), (std::vector<std::string>{"util.c", "main.c"}));
+  for (const auto& e : readEntriesWithPython(archive))
+    EXPECT_EQ(e.flagBits & 6, 2);
+  EXPECT_EQ(archiveProblems(archive), "");
+}
+
+TEST_F(CompressCommand, SeveralItemsGoIntoTheFirstItemsArchiveOneRunEach) {
+  const std::string a = file("report.doc", "report");
+  const std::string b = file("notes.txt", "notes");
+  file("pics/p1.png", "png");
+  const CliRun r = run({"compress", a, b, dir.file("pics")});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, dir.file("report.zip") + "\n");
+  EXPECT_EQ(names(dir.file("report.zip")),
+            (std::vector<std::string>{"report.doc", "notes.txt", "p1.png"}));
+  EXPECT_EQ(archiveProblems(dir.file("report.zip")), "");
+}
+
+TEST_F(CompressCommand, AddTakesTheEditedNameRelativeToTheFirstItemsFolder) {
+  const std::string a = file("a.txt", "alpha");
+  platform::createDirectory(dir.file("sub"));
+  const CliRun r = run({"add", "--name", std::string("sub") + kSep + "backup.zip", a});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, dir.file("sub") + kSep + "backup.zip\n");
+  EXPECT_EQ(names(dir.file("sub") + kSep + "backup.zip"), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(CompressCommand, AddRefusesANameThatDoesNotEndInZipAndWritesNothing) {
+  const std::string a = file("a.txt", "alpha");
+  for (const char* name : {"backup.ZIP", "backup"}) {
+    EXPECT_EQ(run({"add", "--name", name, a}).status, kExitFailure);
+  }
+  EXPECT_FALSE(platform::fileExists(dir.file("backup.ZIP")));
+  EXPECT_FALSE(platform::fileExists(dir.file("backup")));
+}
+
+TEST_F(CompressCommand, AnExistingArchiveIsRefusedAndLeftAlone) {
+  const std::string a = file("a.txt", "alpha");
+  writeFile(dir.file("a.zip"), "already here");
+  EXPECT_EQ(run({"compress", a}).status, kExitFailure);
+  EXPECT_EQ(run({"add", "--name", "a.zip", a}).status, kExitFailure);
+  EXPECT_EQ(readFile(dir.file("a.zip")), "already here");
+}
+
+TEST_F(CompressCommand, WriterOptionsReachTheWriter) {
+  file("tree/keep.txt", std::string(5000, 'k'));
+  file("tree/photo.jpg", std::string(5000, 'j'));
+  file("tree/skip.tmp", "tmp");
+  file("tree/sub/deep.txt", std::string(5000, 'd'));
+  const std::string tree = dir.file("tree");
+  const CliRun r = run({"add", "--name", "opts.zip", "--relative", "--level", "1", "--exclude",
+                        "*.tmp", "--no-compress", "*.jpg", tree});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const auto entries = readEntriesWithPython(dir.file("opts.zip"));
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, "tree/keep.txt");
+  EXPECT_EQ(entries[0].flagBits & 6, 4); // level 1
+  EXPECT_EQ(entries[1].name, "tree/photo.jpg");
+  EXPECT_EQ(entries[1].compressType, 0);
+  EXPECT_EQ(entries[2].name, "tree/sub/deep.txt");
+
+  const std::string secret = file("secret.txt", "hidden words");
+  ASSERT_EQ(run({"compress", "--password", "pw", "--level", "0", secret}).status, kExitOk);
+  EXPECT_EQ(extractWithUnzip(dir.file("secret.zip"), "secret.txt", "pw"), "hidden words");
+  EXPECT_EQ(archiveProblems(dir.file("secret.zip"), "pw"), "");
+}
+
+TEST_F(CompressCommand, ACommandLineItDoesNotUnderstandIsAUsageError) {
+  const std::string a = file("a.txt", "alpha");
+  for (const Arguments& args :
+       {Arguments{"compress"}, Arguments{"add", a}, Arguments{"compress", "--level", "12", a},
+        Arguments{"compress", "--name", "x.zip", a},
+        Arguments{"compress", "--action", "sideways", a}, Arguments{"compress", "--bogus", a}}) {
+    EXPECT_EQ(run(args).status, kExitUsage) << args.size();
+  }
+  EXPECT_FALSE(platform::fileExists(dir.file("a.zip")));
+}
+
+#ifndef _WIN32
+// ---- The program itself: its messages, its progress bar and Ctrl-C --------------------------
+
+const std::string kCli = std::string(LARKSPUR_BINARY_DIR) + "/src/cli/larkspur-zip";
+
+TEST_F(CompressCommand, TheDialogsWarningsAppearInUtf8OnStandardError) {
+  const std::string a = file("a.txt", "alpha");
+  const auto wrong = larkspur::test::runHostShell(kCli + " add --name x.rar " + a + " 2>&1");
+  EXPECT_NE(wrong.exitCode, 0);
+  EXPECT_NE(wrong.output.find("要创建的压缩文档文件名错误，请重新命名！"), std::string::npos)
+      << wrong.output;
+  writeFile(dir.file("a.zip"), "x");
+  const auto exists = larkspur::test::runHostShell(kCli + " compress " + a + " 2>&1");
+  EXPECT_NE(exists.exitCode, 0);
+  EXPECT_NE(exists.output.find("《Larkspur》发现您的系统存在一个同名压缩文档，无法创建!"),
+            std::string::npos)
+      << exists.output;
+}
+
+TEST_F(CompressCommand, AProgressBarIsDrawnWhenStandardErrorIsATerminal) {
+  const std::string a = file("a.txt", std::string(100000, 'a'));
+  // script(1) gives the program a terminal and records what it drew there.
+  const auto r = larkspur::test::runHostShell(
+      "script -qec " + larkspur::test::shellQuote(kCli + " compress " + a) + " /dev/null");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("100%"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(dir.file("a.zip")), std::string::npos) << r.output;
+}
+
+// Starts the program with TMPDIR set, waits until `ready` holds, sends Ctrl-C and returns the
+// exit status.
+int interrupt(const std::vector<std::string>& args, const std::string& tmp,
+              const std::function<bool()>& ready) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(kCli.c_str()));
+  for (const auto& a : args)
+    argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const std::string tmpdir = "TMPDIR=" + tmp;
+  char* envp[] = {const_cast<char*>(tmpdir.c_str()), nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, kCli.c_str(), nullptr, nullptr, argv.data(), envp) != 0)
+    return -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!ready() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (platform::DirectoryFind f(folder + kSep + "*.*"); f.ok(); f.advance()) {
+    if (f.current().name != "." && f.current().name != "..")
+      names.push_back(f.current().name);
+  }
+  return names;
+}
+
+TEST_F(CompressCommand, CtrlCDuringTheFirstItemLeavesNoArchive) {
+  const std::string big = file("big.bin", noise(40 << 20, 1));
+  const std::string tmp = dir.file("tmp");
+  platform::createDirectory(tmp);
+  const std::string archive = dir.file("big.zip");
+  const int status =
+      interrupt({"compress", big}, tmp, [&] { return platform::fileExists(archive); });
+  EXPECT_NE(status, 0);
+  EXPECT_FALSE(platform::fileExists(archive));
+  EXPECT_TRUE(filesIn(tmp).empty());
+}
+
+TEST_F(CompressCommand, CtrlCDuringALaterItemKeepsWhatTheEarlierOnesWrote) {
+  const std::string small = file("small.txt", "small");
+  const std::string big = file("big.bin", noise(40 << 20, 2));
+  const std::string tmp = dir.file("tmp");
+  platform::createDirectory(tmp);
+  const int status =
+      interrupt({"compress", small, big}, tmp, [&] { return !filesIn(tmp).empty(); });
+  EXPECT_NE(status, 0);
+  EXPECT_EQ(names(dir.file("small.zip")), std::vector<std::string>{"small.txt"});
+  EXPECT_EQ(archiveProblems(dir.file("small.zip")), "");
+  EXPECT_TRUE(filesIn(tmp).empty());
+}
+#endif
+
+} // namespace
+} // namespace larkspur::cli
