@@ -8,7 +8,7 @@ namespace larkspur::zip::test {
 namespace {
 
 using larkspur::test::extractWithUnzip;
-using larkspur::test::hostPath;
+using larkspur::test::hostSidePath;
 using larkspur::test::runHostShell;
 using larkspur::test::shellQuote;
 
@@ -56,7 +56,7 @@ TEST_F(CarryOverTest, EntriesWithDataDescriptorsFromAStreamingWriterStayValid) {
                  "with zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.ZIP_DEFLATED) as z:\n"
                  "  for n in ('a.txt', 'b.txt'):\n"
                  "    with z.open(n, 'w') as f: f.write(n.encode() * 1000)\n") +
-      " | cat > " + shellQuote(hostPath(zipName())));
+      " | cat > " + shellQuote(hostSidePath(zipName())));
   ASSERT_EQ(r.exitCode, 0) << r.output;
   ASSERT_EQ(readEntriesWithPython(zipName()).at(0).flagBits & 8, 8);
   EXPECT_EQ(zip({make("c.txt", "gamma")}), 1);
@@ -67,7 +67,7 @@ TEST_F(CarryOverTest, EntriesWithDataDescriptorsFromAStreamingWriterStayValid) {
 TEST_F(CarryOverTest, AnEncryptedStreamedEntryStillOpensWithItsPassword) {
   // Encrypted with a data descriptor, the password check byte comes from the time, not the CRC.
   const auto r = runHostShell("printf 'secret data' | zip -q -P pw - - | cat > " +
-                              shellQuote(hostPath(zipName())));
+                              shellQuote(hostSidePath(zipName())));
   ASSERT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(zip({make("c.txt", "gamma")}), 1);
   EXPECT_EQ(archiveProblems(zipName(), "pw"), "");

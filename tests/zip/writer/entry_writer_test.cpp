@@ -254,7 +254,7 @@ TEST_P(Encrypted, EntriesExtractWithThePassword) {
     EXPECT_EQ(e.flagBits & 1, 1);
   EXPECT_NE(larkspur::test::runHostShell(
                 "unzip -p -P wrong " +
-                larkspur::test::shellQuote(larkspur::test::hostPath(zipName())) + " secret.txt")
+                larkspur::test::shellQuote(larkspur::test::hostSidePath(zipName())) + " secret.txt")
                 .exitCode,
             0);
 }

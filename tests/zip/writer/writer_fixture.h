@@ -95,9 +95,9 @@ protected:
 
 // Runs a Python snippet on the host with `archive` as sys.argv[1]; fails the test when it fails.
 inline void python(const std::string& code, const std::string& archive) {
-  const auto r =
-      larkspur::test::runHostShell("python3 -c " + larkspur::test::shellQuote(code) + " " +
-                                   larkspur::test::shellQuote(larkspur::test::hostPath(archive)));
+  const auto r = larkspur::test::runHostShell(
+      "python3 -c " + larkspur::test::shellQuote(code) + " " +
+      larkspur::test::shellQuote(larkspur::test::hostSidePath(archive)));
   ASSERT_EQ(r.exitCode, 0) << r.output;
 }
 

@@ -9,7 +9,7 @@
 namespace larkspur::zip::test {
 namespace {
 
-using larkspur::test::hostPath;
+using larkspur::test::hostSidePath;
 using larkspur::test::runHostShell;
 using larkspur::test::shellQuote;
 
@@ -44,7 +44,7 @@ TEST_F(ZipOperation, AnEmptyFolderStillCreatesAnArchiveOfOnlyAnEndRecord) {
   EXPECT_EQ(zip({path("empty") + kSep + "*.*"}), 0);
   EXPECT_EQ(readFile(zipName()).size(), 22u);
   // unzip reports an empty archive with a warning status, so the other two judge it.
-  const std::string a = shellQuote(hostPath(zipName()));
+  const std::string a = shellQuote(hostSidePath(zipName()));
   EXPECT_EQ(runHostShell("python3 -m zipfile -t " + a).exitCode, 0);
   EXPECT_EQ(runHostShell("7z t -bd " + a).exitCode, 0);
 }
