@@ -6,21 +6,27 @@
 namespace larkspur::zip {
 
 std::int64_t ArchiveOutput::Read(void* buffer, std::int64_t count) {
-  return file_.Read(buffer, count);
+  const std::int64_t got = file_.Read(buffer, count);
+  position_ += got;
+  return got;
 }
 
 std::int64_t ArchiveOutput::Write(const void* buffer, std::int64_t count) {
   if (count <= 0)
     return 0;
-  const std::int64_t at = file_.Position();
-  CheckArchiveEnd(limits_, static_cast<std::uint64_t>(at) + static_cast<std::uint64_t>(count));
+  CheckArchiveEnd(limits_,
+                  static_cast<std::uint64_t>(position_) + static_cast<std::uint64_t>(count));
   if (file_.Write(buffer, count) != count)
     throw ENotEnoughRoom();
+  position_ += count;
   return count;
 }
 
 std::int64_t ArchiveOutput::Seek(std::int64_t offset, int origin) {
-  return file_.Seek(offset, origin);
+  if (origin == 1 && offset == 0)
+    return position_; // where we are: no need to ask the file
+  position_ = file_.Seek(offset, origin);
+  return position_;
 }
 
 } // namespace larkspur::zip

@@ -121,7 +121,9 @@ bool CarryOver::replaces(int index, const std::string& spec) const {
 void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) {
   TStream& in = *writer_.ArchiveStream();
   TStream& out = run_.Output();
-  in.Seek(stored.LocalHeaderOffset, 0);
+  // Entries usually follow each other: a seek (and the refill it forces) only where they do not.
+  if (readPosition_ != stored.LocalHeaderOffset)
+    in.Seek(stored.LocalHeaderOffset, 0);
   unsigned char local[kLocalHeaderSize];
   record::FieldReader fields(local);
   if (in.Read(local, kLocalHeaderSize) != kLocalHeaderSize ||
@@ -131,12 +133,14 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   record::FieldReader lengths(local + kLocalNameLengthOffset);
   const std::uint16_t nameLength = lengths.u16();
   header.LocalExtraLength = lengths.u16();
-  in.Seek(nameLength, 1);
+  copyBuffer_.resize(std::max<std::size_t>(copyBuffer_.size(), nameLength));
+  in.ReadBuffer(copyBuffer_.data(), nameLength); // the old name, read past rather than sought
   header.WriteLocalHeader(out);
-  copyBytes(in, out,
-            std::uint64_t{header.LocalExtraLength} +
-                static_cast<std::uint32_t>(header.CompressedSize),
-            copyBuffer_);
+  const std::uint64_t rest =
+      std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
+  copyBytes(in, out, rest, copyBuffer_);
+  readPosition_ = std::int64_t{stored.LocalHeaderOffset} + kLocalHeaderSize + nameLength +
+                  static_cast<std::int64_t>(rest);
   if (header.HasDataDescriptor()) {
     // The descriptor that the flag announces is written anew from the directory's values, so
     // the entry stays as its flags describe it whatever form the old one had.
