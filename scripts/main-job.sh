@@ -8,8 +8,10 @@ bash scripts/build.sh native
 cli=build/native/src/cli/larkspur-zip
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# The archive goes beside the folder, so the sample is copied somewhere writable first.
+# The archive goes beside the folder, so the sample is copied somewhere writable first (a
+# read-only folder would be handed over as a plain path and add nothing, as in the menu).
 cp -r ../shared/corpora/bench/xml/cldr41-supplemental "$work/sample"
+chmod -R u+w "$work/sample"
 archive=$("$cli" compress "$work/sample")
 echo "compressed $work/sample into $archive"
 "$cli" list "$archive"
