@@ -11,6 +11,8 @@ namespace {
 
 const Command kCommands[] = {
     {"list", kListUsage, runList},
+    {"compress", kCompressUsage, runCompress},
+    {"add", kAddUsage, runAdd},
 };
 
 } // namespace

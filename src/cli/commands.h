@@ -9,4 +9,10 @@ namespace larkspur::cli {
 extern const char kListUsage[];
 int runList(const Arguments& args, std::ostream& out, std::ostream& err);
 
+// compress [OPTIONS] PATH... / add --name NAME [OPTIONS] PATH...
+extern const char kCompressUsage[];
+extern const char kAddUsage[];
+int runCompress(const Arguments& args, std::ostream& out, std::ostream& err);
+int runAdd(const Arguments& args, std::ostream& out, std::ostream& err);
+
 } // namespace larkspur::cli
