@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <random>
 #include <sstream>
 #include <thread>
 
@@ -15,6 +14,7 @@
 #endif
 
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/platform.h"
 #include "support/file_contents.h"
 #include "support/host_tools.h"
@@ -25,31 +25,12 @@ namespace {
 
 using larkspur::test::archiveProblems;
 using larkspur::test::extractWithUnzip;
+using larkspur::test::incompressibleBytes;
 using larkspur::test::readEntriesWithPython;
 using larkspur::test::readFile;
 using larkspur::test::writeFile;
 
 constexpr char kSep = platform::kPathDelimiter;
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(const Arguments& args) {
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-std::string noise(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string s(size, '\0');
-  for (char& c : s)
-    c = static_cast<char>(random());
-  return s;
-}
 
 class CompressCommand : public ::testing::Test {
 protected:
@@ -224,7 +205,7 @@ std::vector<std::string> filesIn(const std::string& folder) {
 }
 
 TEST_F(CompressCommand, CtrlCDuringTheFirstItemLeavesNoArchive) {
-  const std::string big = file("big.bin", noise(40 << 20, 1));
+  const std::string big = file("big.bin", incompressibleBytes(40 << 20, 1));
   const std::string tmp = dir.file("tmp");
   platform::createDirectory(tmp);
   const std::string archive = dir.file("big.zip");
@@ -237,7 +218,7 @@ TEST_F(CompressCommand, CtrlCDuringTheFirstItemLeavesNoArchive) {
 
 TEST_F(CompressCommand, CtrlCDuringALaterItemKeepsWhatTheEarlierOnesWrote) {
   const std::string small = file("small.txt", "small");
-  const std::string big = file("big.bin", noise(40 << 20, 2));
+  const std::string big = file("big.bin", incompressibleBytes(40 << 20, 2));
   const std::string tmp = dir.file("tmp");
   platform::createDirectory(tmp);
   const int status =

@@ -12,6 +12,7 @@
 #endif
 
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/platform.h"
 #include "support/file_contents.h"
 #include "support/temp_dir.h"
@@ -21,18 +22,6 @@ namespace larkspur::cli {
 namespace {
 
 namespace zb = test::zipbytes;
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(const Arguments& args) {
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 class ListCommandTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // Whole-file helpers over the platform file.
 #include "support/file_contents.h"
 
+#include <random>
 #include <stdexcept>
 
 #include "platform/platform.h"
@@ -18,6 +19,14 @@ std::string readFile(const std::string& name) {
       platform::File::open(name, platform::Access::Read, platform::Share::DenyNone);
   std::string bytes(static_cast<std::size_t>(file.size()), '\0');
   bytes.resize(file.read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
+std::string incompressibleBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes)
+    c = static_cast<char>(random());
   return bytes;
 }
 

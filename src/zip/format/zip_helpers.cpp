@@ -56,6 +56,14 @@ int Percent(std::int32_t total, std::int32_t part) {
   return Percent64(part, total);
 }
 
+bool SameFileName(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  return paths::SameTextAscii(a, b);
+#else
+  return a == b;
+#endif
+}
+
 bool FileExists(const std::string& name) {
   return platform::fileExists(name);
 }

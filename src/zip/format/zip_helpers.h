@@ -41,6 +41,9 @@ int Percent(std::int32_t total, std::int32_t part);
 int Percent64(std::int64_t part, std::int64_t total);
 
 bool FileExists(const std::string& name);
+// Whether two paths name the same file as the file system compares names: ignoring the case of
+// ASCII letters on Windows, byte for byte elsewhere.
+bool SameFileName(const std::string& a, const std::string& b);
 bool DirectoryExists(const std::string& name);
 
 // The first / last n bytes of text, the whole text when it is shorter, empty for n <= 0.

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "zip/format/list_error.h"
 #include "zip/format/reader_texts.h"
+#include "zip/format/zip_helpers.h"
 
 namespace larkspur::zip {
 
@@ -14,14 +15,6 @@ namespace {
 
 // Whether two archive names name the same file: Windows file names ignore letter case, POSIX
 // ones do not.
-bool sameFileName(const std::string& a, const std::string& b) {
-#ifdef _WIN32
-  return paths::SameTextAscii(a, b);
-#else
-  return a == b;
-#endif
-}
-
 std::string formatIndexMessage(int index) {
   std::string text = reader_text::kIndexOutOfRange;
   text.replace(text.find("%d"), 2, std::to_string(index));
@@ -41,7 +34,7 @@ TZipReader::~TZipReader() {
 // ---- Properties ---------------------------------------------------------------------------
 
 void TZipReader::SetZipName(const std::string& name) {
-  if (sameFileName(name, zipName_))
+  if (SameFileName(name, zipName_))
     return;
   std::string chosen = name;
   if (!name.empty() && name.back() == '?') {

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "zip/format/dir_search.h"
 #include "zip/format/wildcard_match.h"
+#include "zip/format/zip_helpers.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/zip_limits.h"
 #include "zip/writer/zip_run.h"

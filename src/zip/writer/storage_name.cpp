@@ -16,14 +16,6 @@ bool startsWithText(const std::string& text, const std::string& prefix) {
 
 } // namespace
 
-bool SameFileName(const std::string& a, const std::string& b) {
-#ifdef _WIN32
-  return paths::SameTextAscii(a, b);
-#else
-  return a == b;
-#endif
-}
-
 bool IsDirectorySpec(const std::string& spec) {
   return !spec.empty() && paths::IsPathDelimiterAt(spec, spec.size() - 1);
 }

@@ -16,10 +16,6 @@ struct StorageRule {
   std::string rootDir; // empty or ending with a separator
 };
 
-// Whether two paths name the same file as the file system compares names: ignoring the case of
-// ASCII letters on Windows, byte for byte elsewhere.
-bool SameFileName(const std::string& a, const std::string& b);
-
 // Whether a FilesList string names a directory entry: it ends with the path delimiter.
 bool IsDirectorySpec(const std::string& spec);
 

@@ -57,7 +57,8 @@ std::string deflateBenchRaw(const std::string& file, int level) {
     const auto r = larkspur::test::runHostShell(bench + " --raw " + std::to_string(level) + " " +
                                                 larkspur::test::shellQuote(file) + " " +
                                                 larkspur::test::shellQuote(out.file("raw")));
-    if (r.exitCode == 0) return readFile(out.file("raw"));
+    if (r.exitCode == 0)
+      return readFile(out.file("raw"));
     ADD_FAILURE() << "deflate_bench --raw failed: " << r.output;
     return {};
   }

@@ -2,7 +2,6 @@
 // change while they are read, and sizes or counts the format cannot describe. A first run leaves
 // no archive, an update leaves the old archive byte for byte, and no temporary file remains.
 #include <cstdlib>
-#include <random>
 
 #include "writer_fixture.h"
 #include "zip/format/zip_errors.h"
@@ -12,15 +11,7 @@ namespace larkspur::zip::test {
 namespace {
 
 using larkspur::test::extractWithUnzip;
-
-// Bytes that no compressor shrinks, so sizes on disk are predictable.
-std::string noise(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string s(size, '\0');
-  for (char& c : s)
-    c = static_cast<char>(random());
-  return s;
-}
+using larkspur::test::incompressibleBytes;
 
 class Reliability : public WriterTest {};
 
@@ -58,7 +49,7 @@ protected:
 };
 
 TEST_F(FullDisk, AFirstRunRaisesNotEnoughRoomAndLeavesNoArchive) {
-  const std::string big = make("big.bin", noise(300000, 1));
+  const std::string big = make("big.bin", incompressibleBytes(300000, 1));
   writer.SetZipName(onDisk("new.zip"));
   writer.FilesList = {big};
   try {
@@ -73,11 +64,11 @@ TEST_F(FullDisk, AFirstRunRaisesNotEnoughRoomAndLeavesNoArchive) {
 
 TEST_F(FullDisk, AnUpdateWithItsTemporaryFileOnTheFullDiskKeepsTheOldArchive) {
   writer.SetZipName(onDisk("old.zip"));
-  writer.FilesList = {make("small.bin", noise(40000, 2))};
+  writer.FilesList = {make("small.bin", incompressibleBytes(40000, 2))};
   writer.Zip();
   const std::string before = readFile(onDisk("old.zip"));
   writer.SetTempPath(disk_);
-  writer.FilesList = {make("big.bin", noise(120000, 3))};
+  writer.FilesList = {make("big.bin", incompressibleBytes(120000, 3))};
   EXPECT_THROW(writer.Zip(), ENotEnoughRoom);
   EXPECT_EQ(readFile(onDisk("old.zip")), before);
   EXPECT_EQ(diskFiles(), std::vector<std::string>{"old.zip"});
@@ -87,10 +78,10 @@ TEST_F(FullDisk, AnUpdateWhoseCopyOntoTheFullDiskFailsKeepsTheOldArchive) {
   // The new archive is complete in the temporary folder on another file system; only the copy
   // into the archive's place runs out of room.
   writer.SetZipName(onDisk("old.zip"));
-  writer.FilesList = {make("first.bin", noise(60000, 4))};
+  writer.FilesList = {make("first.bin", incompressibleBytes(60000, 4))};
   writer.Zip();
   const std::string before = readFile(onDisk("old.zip"));
-  writer.FilesList = {make("second.bin", noise(60000, 5))};
+  writer.FilesList = {make("second.bin", incompressibleBytes(60000, 5))};
   EXPECT_THROW(writer.Zip(), Error);
   EXPECT_EQ(readFile(onDisk("old.zip")), before);
   EXPECT_EQ(diskFiles(), std::vector<std::string>{"old.zip"});
@@ -112,8 +103,8 @@ class Cancel : public Reliability, public ::testing::WithParamInterface<CancelCa
 
 TEST_P(Cancel, LeavesNoArchiveOrTheOldOneAndNoTemporaryFile) {
   const CancelCase c = GetParam();
-  make("one.txt", noise(100000, 6), dosTime(2020, 1, 1));
-  make("two.txt", noise(100000, 7), dosTime(2020, 1, 1));
+  make("one.txt", incompressibleBytes(100000, 6), dosTime(2020, 1, 1));
+  make("two.txt", incompressibleBytes(100000, 7), dosTime(2020, 1, 1));
   std::string before;
   if (c.update) {
     zip({path("one.txt")});
@@ -177,8 +168,8 @@ class ChangingFile : public Reliability, public ::testing::WithParamInterface<in
 // The entry describes exactly the bytes that were read, whatever happened to the file meanwhile.
 TEST_P(ChangingFile, NeverYieldsACorruptEntry) {
   const int level = GetParam();
-  const std::string f = make("moving.txt", noise(200000, 8));
-  const std::string grow = make("growing.txt", noise(200000, 9));
+  const std::string f = make("moving.txt", incompressibleBytes(200000, 8));
+  const std::string grow = make("growing.txt", incompressibleBytes(200000, 9));
   bool changed = false;
   writer.OnFilePercentDone = [&](TZipReader&, int) {
     if (changed)
@@ -187,7 +178,7 @@ TEST_P(ChangingFile, NeverYieldsACorruptEntry) {
     platform::File::open(f, platform::Access::ReadWrite, platform::Share::DenyNone).setSize(50000);
     auto g = platform::File::open(grow, platform::Access::ReadWrite, platform::Share::DenyNone);
     g.seek(0, platform::SeekOrigin::End);
-    const std::string more = noise(100000, 10);
+    const std::string more = incompressibleBytes(100000, 10);
     g.write(more.data(), more.size());
   };
   writer.SetPackLevel(level);
@@ -202,7 +193,7 @@ TEST_P(ChangingFile, NeverYieldsACorruptEntry) {
 INSTANTIATE_TEST_SUITE_P(StoredAndDeflated, ChangingFile, ::testing::Values(0, 9));
 
 TEST_F(Reliability, AnEncryptedFileThatChangesBetweenItsTwoReadsFailsCleanly) {
-  const std::string f = make("moving.txt", noise(100000, 11));
+  const std::string f = make("moving.txt", incompressibleBytes(100000, 11));
   writer.EncryptionPassword = "pw";
   writer.OnFilePercentDone = [&](TZipReader&, int) {
     // Past what the data pass has read so far, so the change reaches the stored data.
@@ -237,13 +228,13 @@ TEST_P(Limits, AnArchiveThatWouldOutgrowItsOffsetsIsRefused) {
   const bool update = GetParam();
   std::string before;
   if (update) {
-    zip({make("first.bin", noise(3000, 12))});
+    zip({make("first.bin", incompressibleBytes(3000, 12))});
     before = readFile(zipName());
   }
   ZipLimits limits;
   limits.maxArchiveSize = 6000;
   writer.SetLimits(limits);
-  EXPECT_THROW(zip({make("second.bin", noise(7000, 13))}), EZipLimit);
+  EXPECT_THROW(zip({make("second.bin", incompressibleBytes(7000, 13))}), EZipLimit);
   if (update) {
     EXPECT_EQ(readFile(zipName()), before);
   } else {
