@@ -1,5 +1,7 @@
 // Updating archives, ours and other tools': entries kept byte for byte with their comments,
 // replacements at their place, and nothing already in an archive lost when a replacement fails.
+#include <optional>
+
 #include "writer_fixture.h"
 #include "zip/format/zip_errors.h"
 #include "zip/writer/writer_errors.h"
@@ -97,10 +99,18 @@ TEST_P(NothingLost, WhenTheReplacementCannotBeZipped) {
   const std::string a = make("a.txt", "original", dosTime(2020, 1, 1));
   zip({a});
   make("a.txt", "replacement", dosTime(2024, 1, 1));
+  std::optional<platform::File> lock;
   if (how == "vanished") {
     writer.OnRecursingFile = [](TZipWriter&, const std::string& name) {
       platform::deleteFile(name); // found by the search, gone before it is zipped
     };
+  } else if (how == "locked") {
+    lock = platform::File::open(a, platform::Access::Read, platform::Share::Exclusive);
+    try {
+      platform::File::open(a, platform::Access::Read, platform::Share::DenyNone);
+      GTEST_SKIP() << "no share modes on this system";
+    } catch (const Error&) {
+    }
   } else {
     writer.OnStartZip = [](TZipWriter&, const std::string&, TZipHeaderInfo&, bool& skip) {
       skip = true;
@@ -112,7 +122,8 @@ TEST_P(NothingLost, WhenTheReplacementCannotBeZipped) {
   EXPECT_EQ(archiveProblems(zipName()), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Replacement, NothingLost, ::testing::Values("vanished", "skipped"));
+INSTANTIATE_TEST_SUITE_P(Replacement, NothingLost,
+                         ::testing::Values("vanished", "locked", "skipped"));
 
 TEST_F(CarryOverTest, AnEntryWith64BitSizesIsRefusedAndTheArchiveLeftAlone) {
   foreignArchive("[('a.txt', 'alpha', '')]");

@@ -2,6 +2,7 @@
 // no-compression list, progress events, directories and stored paths, encryption, and data that
 // is exactly what the compressor makes of the file.
 #include <cstring>
+#include <optional>
 
 #include "deflate/deflate.h"
 #include "support/shared_data.h"
@@ -258,6 +259,63 @@ TEST_F(EntryWriterTest, StartZipMaySkipAFileOrRenameItsEntry) {
   EXPECT_EQ(zip({a, b}), 1);
   EXPECT_EQ(names(), std::vector<std::string>{"renamed.txt"});
   EXPECT_EQ(extractWithUnzip(zipName(), "renamed.txt"), "beta");
+}
+
+// Whether this system keeps others out of a file opened exclusively (Windows does; POSIX has no
+// share modes, and root opens any file whatever its permissions).
+bool exclusiveOpensLockOthersOut(const std::string& file) {
+  auto held = platform::File::open(file, platform::Access::Read, platform::Share::Exclusive);
+  try {
+    platform::File::open(file, platform::Access::Read, platform::Share::DenyNone);
+    return false;
+  } catch (const Error&) {
+    return true;
+  }
+}
+
+TEST_F(EntryWriterTest, ALockedFileIsReportedAndRetriedAsTheHandlerAsks) {
+  const std::string locked = make("locked.txt", "locked");
+  const std::string other = make("other.txt", "other");
+  if (!exclusiveOpensLockOthersOut(locked))
+    GTEST_SKIP() << "no share modes on this system";
+  std::optional<platform::File> lock =
+      platform::File::open(locked, platform::Access::Read, platform::Share::Exclusive);
+  int asked = 0;
+  writer.OnSkippingFile = [&](TZipReader&, TSkipReason reason, const std::string& name, int index,
+                              bool& retry) {
+    EXPECT_EQ(reason, TSkipReason::srNoOpen);
+    EXPECT_EQ(name, locked);
+    EXPECT_EQ(index, -1);
+    if (++asked == 2)
+      lock.reset(); // the second time, the lock is gone and a retry works
+    retry = true;
+  };
+  EXPECT_EQ(zip({locked, other}), 2);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(extractWithUnzip(zipName(), "locked.txt"), "locked");
+}
+
+TEST_F(EntryWriterTest, ALockedFileWithoutAHandlerIsLeftOutAndTheRestGoesOn) {
+  const std::string locked = make("locked.txt", "locked");
+  if (!exclusiveOpensLockOthersOut(locked))
+    GTEST_SKIP() << "no share modes on this system";
+  auto lock = platform::File::open(locked, platform::Access::Read, platform::Share::Exclusive);
+  EXPECT_EQ(zip({locked, make("other.txt", "other")}), 1);
+  EXPECT_EQ(names(), std::vector<std::string>{"other.txt"});
+}
+
+TEST_F(EntryWriterTest, TheArchiveBitCanSelectFilesAndBeClearedOnceZipped) {
+  const std::string marked = make("marked.txt", "m");
+  const std::string clear = make("clear.txt", "c");
+  platform::setFileAttributes(clear, 0);
+  if (platform::fileAttributes(clear) & platform::faArchive) {
+    GTEST_SKIP() << "this file system keeps no archive bit";
+  }
+  writer.SetSkipIfArchiveBitNotSet(true);
+  writer.SetResetArchiveBitOnZip(true);
+  EXPECT_EQ(zip({marked, clear}), 1);
+  EXPECT_EQ(names(), std::vector<std::string>{"marked.txt"});
+  EXPECT_EQ(platform::fileAttributes(marked) & platform::faArchive, 0);
 }
 
 class Encrypted : public EntryWriterTest, public ::testing::WithParamInterface<int> {};
