@@ -12,9 +12,6 @@ record="$INSTALL_DIR/Larkspur.cmdline"
 rm -f "$record"
 archive='C:\downloads\sample.zip'
 
-# Waits up to $2 tenths of a second for file $1.
-await() { local n=0; while [ ! -f "$1" ] && ((n < $2)); do sleep 0.1; n=$((n + 1)); done; [ -f "$1" ]; }
-
 timeout 120 wine "$(win_path "$SHELL_HOST")" popup 200 150 "$(win_path "$markers")\\" "$archive" &
 host_pid=$!
 

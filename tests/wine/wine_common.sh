@@ -100,6 +100,26 @@ expect_key() {
 }
 expect_no_key() { if key_exists "$1"; then fail "$1 still exists"; else pass "$1 is gone"; fi; }
 
+# Waits up to $2 tenths of a second for file $1.
+await() { local n=0; while [ ! -f "$1" ] && ((n < $2)); do sleep 0.1; n=$((n + 1)); done; [ -f "$1" ]; }
+
+# Checks archive $1 with unzip -t and that it holds exactly the entries of "$@" after it, each
+# given as "name=file" and holding that file's bytes.
+check_archive() {
+  local archive=$1 pair name file; shift
+  if [ ! -f "$archive" ]; then fail "no archive $archive"; return; fi
+  if unzip -tq "$archive" >/dev/null 2>&1; then pass "unzip -t $archive"; else fail "unzip -t $archive"; fi
+  local expected actual
+  expected=$(for pair in "$@"; do printf '%s\n' "${pair%%=*}"; done | sort)
+  actual=$(unzip -Z1 "$archive" 2>/dev/null | sort)
+  if [ "$actual" = "$expected" ]; then pass "entries: $(echo $actual)"
+  else fail "entries of $archive: $(echo $actual), expected $(echo $expected)"; fi
+  for pair in "$@"; do
+    name=${pair%%=*}; file=${pair#*=}
+    unzip -p "$archive" "$name" 2>/dev/null | cmp -s - "$file" || fail "$name differs from $file"
+  done
+}
+
 finish() {
   timeout 60 wineserver -k 2>/dev/null
   timeout 120 wineserver -w

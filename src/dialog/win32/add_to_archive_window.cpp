@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <stdexcept>
 
 #include "dialog/dialog_texts.h"
@@ -35,10 +36,17 @@ std::wstring wideText(const Text& text) {
   return gbkToWide(text.gbk);
 }
 
-// The title of the module's application: its file name without extension.
+// The title of the module's application: its file name without extension. The shell loads the
+// module by the short path it was registered under; the title is the long name all the same.
 std::string applicationTitle() {
   char name[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(moduleInstance(), name, MAX_PATH);
+  DWORD length = GetModuleFileNameA(moduleInstance(), name, MAX_PATH);
+  char longName[MAX_PATH + 1] = {};
+  const DWORD longLength = GetLongPathNameA(name, longName, MAX_PATH);
+  if (longLength > 0 && longLength < MAX_PATH) {
+    std::memcpy(name, longName, longLength + 1);
+    length = longLength;
+  }
   return paths::RemoveFileExt(paths::ExtractFileName(std::string_view(name, length)));
 }
 

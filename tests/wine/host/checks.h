@@ -10,6 +10,8 @@ void RunMenuChecks(const std::string& work);
 void RunHelpTextChecks(const std::string& work);
 void RunCommandChecks(const std::string& work);
 void RunLifetimeChecks();
+// The compress commands end to end; `work` holds the folders compress.sh prepared.
+void RunCompressChecks(const std::string& work);
 
 // Creates an empty file (and returns its path).
 std::string TouchFile(const std::string& path);

@@ -1,5 +1,5 @@
-// The commands: the extract offsets start the stand-in main program beside the module with the
-// exact parameters, several archives show their count, the compress offsets return S_OK.
+// The extract commands: the extract offsets start the stand-in main program beside the module
+// with the exact parameters, several archives show their count (compress: compress_checks.cpp).
 #include <string>
 #include <vector>
 
@@ -103,18 +103,6 @@ void RunCommandChecks(const std::string& work) {
     }
     Sleep(500);
     HOST_CHECK(GetFileAttributesA(recordPath().c_str()) == INVALID_FILE_ATTRIBUTES);
-  }
-  { // Compressing at once returns S_OK when done; a failure goes to the user, not the shell.
-    const std::string folder = work + "compress me";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    TouchFile(folder + "\\inside.txt");
-    ComPtr<IContextMenu> menu;
-    ExtensionFor(menu, {folder});
-    TBoxWatcher watcher;
-    if (menu)
-      HOST_CHECK_HR(Invoke(menu.get(), 3), S_OK);
-    if (watcher.seen())
-      std::printf("note: compressing showed \"%s\"\n", Escaped(watcher.text()).c_str());
   }
 }
 

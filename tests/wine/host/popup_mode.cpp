@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "host/extension.h"
+#include "host/marker_file.h"
 
 namespace larkspur::wine {
 
@@ -18,16 +19,6 @@ struct TPopupState {
 };
 
 TPopupState Popup;
-
-// Writes `text` to `path` through a temporary name, so a poller sees all of it or nothing.
-void writeMarker(const std::string& path, const std::string& text) {
-  const std::string partial = path + ".part";
-  if (FILE* file = std::fopen(partial.c_str(), "wb")) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-    MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
-}
 
 LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // The menu loop idles once the menu is drawn: then its items have their screen places.
@@ -42,7 +33,7 @@ LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       std::snprintf(line, sizeof line, "%d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
       lines += line;
     }
-    writeMarker(Popup.markers + "menu-shown.txt", lines);
+    WriteMarker(Popup.markers + "menu-shown.txt", lines);
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -75,14 +66,14 @@ int RunPopup(int x, int y, const std::string& markers, const std::vector<std::st
   DestroyMenu(Popup.menu);
   DestroyWindow(owner);
   if (picked < kFirstId) {
-    writeMarker(markers + "picked.txt", "none\n");
+    WriteMarker(markers + "picked.txt", "none\n");
     return 1;
   }
   const UINT offset = picked - kFirstId;
   const HRESULT result = Invoke(extension.get(), offset);
   char line[64];
   std::snprintf(line, sizeof line, "%u 0x%08lX\n", offset, static_cast<unsigned long>(result));
-  writeMarker(markers + "picked.txt", line);
+  WriteMarker(markers + "picked.txt", line);
   return 0;
 }
 

@@ -2,6 +2,8 @@
 // load context-menu handlers. Modes:
 //   checks WORKDIR                 every check; the exit code is the number of failed checks
 //   popup X Y MARKERDIR PATH...    a real popup menu for a mouse click (see popup_mode.h)
+//   compress WORKDIR               the compress commands end to end (folders from compress.sh)
+//   progress MARKERDIR FILE        the dialog held half-way through FILE (see progress_mode.h)
 //   shortpath PATH                 prints the 8.3 form of PATH
 //   register DLL                   calls DllRegisterServer itself; exit code 0 on S_OK
 #include <ole2.h>
@@ -16,6 +18,7 @@
 #include "host/checks.h"
 #include "host/extension.h"
 #include "host/popup_mode.h"
+#include "host/progress_mode.h"
 #include "shellext/win32/server_state.h"
 
 namespace larkspur::wine {
@@ -30,17 +33,31 @@ std::string TouchFile(const std::string& path) {
 
 namespace {
 
-int runChecks(std::string work) {
-  if (work.back() != '\\')
+std::string asFolder(std::string work) {
+  if (work.empty() || work.back() != '\\')
     work += '\\';
+  return work;
+}
+
+int summary() {
+  std::printf("shell host: %d checks, %d failed\n", ChecksRun(), FailedChecks());
+  return FailedChecks();
+}
+
+int runChecks(const std::string& folder) {
+  const std::string work = asFolder(folder);
   CreateDirectoryA(work.c_str(), nullptr);
   CreateDirectoryA((work + "my downloads").c_str(), nullptr);
   RunMenuChecks(work);
   RunHelpTextChecks(work);
   RunLifetimeChecks(); // before the commands: a dialog they open keeps the module loaded
   RunCommandChecks(work);
-  std::printf("shell host: %d checks, %d failed\n", ChecksRun(), FailedChecks());
-  return FailedChecks();
+  return summary();
+}
+
+int runCompressChecks(const std::string& folder) {
+  RunCompressChecks(asFolder(folder));
+  return summary();
 }
 
 int registerItself(const char* dll) {
@@ -72,10 +89,15 @@ int main(int argc, char** argv) {
   } else if (mode == "popup" && argc >= 6) {
     result = RunPopup(std::atoi(argv[2]), std::atoi(argv[3]), argv[4],
                       std::vector<std::string>(argv + 5, argv + argc));
+  } else if (mode == "compress" && argc == 3) {
+    result = runCompressChecks(argv[2]);
+  } else if (mode == "progress" && argc == 4) {
+    result = RunProgress(argv[2], argv[3]);
   } else if (mode == "register" && argc == 3) {
     result = registerItself(argv[2]);
   } else {
-    std::fprintf(stderr, "usage: shell_host checks|popup|shortpath|register ...\n");
+    std::fprintf(stderr,
+                 "usage: shell_host checks|popup|compress|progress|shortpath|register ...\n");
   }
   OleUninitialize();
   return result;
