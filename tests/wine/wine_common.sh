@@ -103,6 +103,35 @@ expect_no_key() { if key_exists "$1"; then fail "$1 still exists"; else pass "$1
 # Waits up to $2 tenths of a second for file $1.
 await() { local n=0; while [ ! -f "$1" ] && ((n < $2)); do sleep 0.1; n=$((n + 1)); done; [ -f "$1" ]; }
 
+# Right-clicks through the shell host: shows the real menu for the paths "${@:4}", saves a
+# screenshot of it as $3, clicks the item of command offset $1 with the mouse and waits until
+# the command has run (markers in folder $2). Passes when the host reports that offset and S_OK.
+click_menu_item() {
+  local offset=$1 markers=$2 shot=$3; shift 3
+  rm -rf "$markers"; mkdir -p "$markers"
+  timeout 300 wine "$(win_path "$SHELL_HOST")" popup 200 150 "$(win_path "$markers")\\" "$@" &
+  local host_pid=$! left top right bottom
+  if ! await "$markers/menu-shown.txt" 600; then
+    fail "the menu did not appear"; kill "$host_pid" 2>/dev/null; wait "$host_pid"; return
+  fi
+  pass "menu shown"
+  if timeout 30 import -window root "$shot"; then echo "menu screenshot: $shot"; fi
+  read -r _ left top right bottom _ < <(awk -v o="$offset" '$6 == o' "$markers/menu-shown.txt")
+  if [ -z "${bottom:-}" ]; then
+    fail "no item of offset $offset"; timeout 10 xdotool key Escape; wait "$host_pid"; return
+  fi
+  local x=$(((left + right) / 2)) y=$(((top + bottom) / 2))
+  timeout 10 xdotool mousemove "$x" "$y"; sleep 0.3
+  timeout 10 xdotool mousemove "$x" "$y" click 1
+  # A click that missed leaves the menu open: close it rather than wait for the time limit.
+  await "$markers/picked.txt" 1200 || timeout 10 xdotool key Escape
+  wait "$host_pid"
+  local picked
+  picked=$(tr -d '\r' < "$markers/picked.txt" 2>/dev/null)
+  if [ "$picked" = "$offset 0x00000000" ]; then pass "clicked offset $offset: $picked"
+  else fail "picked '$picked', expected offset $offset with S_OK"; fi
+}
+
 # Checks archive $1 with unzip -t and that it holds exactly the entries of "$@" after it, each
 # given as "name=file" and holding that file's bytes.
 check_archive() {

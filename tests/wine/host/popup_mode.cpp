@@ -30,7 +30,11 @@ LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       RECT r = {};
       GetMenuItemRect(window, Popup.menu, static_cast<UINT>(i), &r);
       char line[96];
-      std::snprintf(line, sizeof line, "%d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
+      // The extension's items carry their command offset; others (and separators) -1.
+      const UINT id = GetMenuItemID(Popup.menu, i);
+      const int offset = id >= kFirstId && id != UINT(-1) ? static_cast<int>(id - kFirstId) : -1;
+      std::snprintf(line, sizeof line, "%d %ld %ld %ld %ld %d\n", i, r.left, r.top, r.right,
+                    r.bottom, offset);
       lines += line;
     }
     WriteMarker(Popup.markers + "menu-shown.txt", lines);
