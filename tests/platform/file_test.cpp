@@ -1,6 +1,10 @@
 // The platform file: creation, open modes, short transfers, seeking and sizes.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "platform/platform.h"
 #include "support/file_contents.h"
 #include "support/temp_dir.h"
@@ -35,6 +39,16 @@ TEST(File, OpenMissingOrDirectoryRaisesOpenError) {
   EXPECT_THROW(File::open(dir.path(), Access::Read, Share::DenyNone), FileOpenError);
   EXPECT_THROW(File::create(dir.file("no") + kPathDelimiter + "x"), FileCreateError);
 }
+
+#ifndef _WIN32
+TEST(File, ANamedPipeIsRefusedInsteadOfWaitedOn) {
+  // Without a writer, a blocking open of a pipe would never return.
+  TempDir dir;
+  const std::string pipe = dir.file("pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_THROW(File::open(pipe, Access::Read, Share::DenyNone), FileOpenError);
+}
+#endif
 
 TEST(File, OpenErrorNamesTheFile) {
   TempDir dir;

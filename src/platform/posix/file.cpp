@@ -32,6 +32,12 @@ bool isDirectoryFd(int fd) {
   return ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// A pipe or socket has no contents to archive, and reading one would wait for a writer forever.
+bool isPipeFd(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
 } // namespace
 
 File::File(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -63,11 +69,15 @@ File File::open(const std::string& name, Access access, Share /*share*/) {
   }
   auto impl = std::make_unique<Impl>();
   impl->name = name;
-  impl->fd = ::open(name.c_str(), flags);
+  // Non-blocking so that opening a named pipe cannot hang; cleared again for regular files.
+  impl->fd = ::open(name.c_str(), flags | O_NONBLOCK);
   if (impl->fd < 0)
     throw FileOpenError("Cannot open file \"" + name + "\". " + reason());
   if (isDirectoryFd(impl->fd))
     throw FileOpenError("Cannot open file \"" + name + "\". " + std::strerror(EISDIR));
+  if (isPipeFd(impl->fd))
+    throw FileOpenError("Cannot open file \"" + name + "\". Not a regular file");
+  ::fcntl(impl->fd, F_SETFL, ::fcntl(impl->fd, F_GETFL) & ~O_NONBLOCK);
   return File(std::move(impl));
 }
 
