@@ -25,7 +25,13 @@ std::int64_t ArchiveOutput::Write(const void* buffer, std::int64_t count) {
 std::int64_t ArchiveOutput::Seek(std::int64_t offset, int origin) {
   if (origin == 1 && offset == 0)
     return position_; // where we are: no need to ask the file
-  position_ = file_.Seek(offset, origin);
+  // Moving away first writes out what is buffered: on a full disk that is where the write fails,
+  // and the buffer reports it as a failed seek.
+  try {
+    position_ = file_.Seek(offset, origin);
+  } catch (const Error&) {
+    throw ENotEnoughRoom();
+  }
   return position_;
 }
 
