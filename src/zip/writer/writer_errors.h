@@ -29,6 +29,12 @@ public:
       : Error(writer_text::kFileChangedWhileRead + name) {}
 };
 
+// The rebuilt archive could not take the old one's place; the old archive is as it was.
+class ECommitFailed : public Error {
+public:
+  using Error::Error;
+};
+
 // A requested mode the writer does not provide yet (multi-disk output).
 class EWriterMode : public Error {
 public:

@@ -17,6 +17,9 @@ inline constexpr char kTooManyEntries[] =
 inline constexpr char kEntryUses64Bit[] =
     "Entry uses 64-bit zip extensions and cannot be carried over: ";
 inline constexpr char kFileChangedWhileRead[] = "File changed while it was being zipped: ";
+// A copy of an old archive left by an earlier failure; it is the user's to look at, not ours.
+inline constexpr char kOldCopyInTheWay[] =
+    "The archive was not replaced; move or delete the earlier copy first: ";
 
 inline constexpr char kMultiDiskUnavailable[] =
     "Multi-disk output is not available; MultiZipInfo.MultiMode must be mmNone";

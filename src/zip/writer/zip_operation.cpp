@@ -153,23 +153,36 @@ void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
 }
 
 void TZipWriter::replaceArchive(const std::string& temp, const std::string& name) {
-  // The old archive waits under the "$$$" name until the new one is in place; should that fail
-  // (a copy to a full disk), it goes back, so an update never loses the archive it started from.
-  const std::string saved = name + kSavedSuffix;
+  // The new archive first moves beside the old one, copied when it was built on another volume,
+  // so that ReplaceFile can rename: its fallback copies over the old archive in place, which a
+  // full disk would leave destroyed. A leftover "$$$" would force that fallback too.
+  std::string staged = temp;
   try {
-    ReplaceFile(temp, name);
+    if (platform::fileExists(name + kSavedSuffix))
+      throw ECommitFailed(writer_text::kOldCopyInTheWay + name + kSavedSuffix);
+    if (!SameFileName(paths::ExtractFilePath(temp), paths::ExtractFilePath(name)))
+      staged = stageBeside(temp, name);
+    ReplaceFile(staged, name); // puts the old archive back itself when it fails
   } catch (...) {
-    if (platform::fileExists(saved)) {
-      platform::deleteFile(name);
-      platform::renameFile(saved, name);
-    }
+    platform::deleteFile(staged);
     platform::deleteFile(temp);
     throw;
   }
-  if (platform::fileExists(saved))
-    platform::deleteFile(saved);
-  if (platform::fileExists(temp))
-    platform::deleteFile(temp);
+  platform::deleteFile(staged);
+  platform::deleteFile(temp);
+}
+
+std::string TZipWriter::stageBeside(const std::string& temp, const std::string& name) {
+  const std::string staged = MakeTempFileName(paths::ExtractFilePath(name));
+  platform::deleteFile(staged); // a rename does not replace
+  if (platform::renameFile(temp, staged))
+    return staged;
+  if (!platform::copyFile(temp, staged)) {
+    platform::deleteFile(staged);
+    throw ENotEnoughRoom();
+  }
+  platform::deleteFile(temp);
+  return staged;
 }
 
 void TZipWriter::disposeFiles(const std::vector<std::string>& files) {

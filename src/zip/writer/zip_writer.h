@@ -113,11 +113,15 @@ private:
   void raiseIfCanceled();
   // The key under which the file `spec` is, or would be, stored (see StorageKey).
   std::string storageKey(const std::string& spec) const;
+  // The directory and file name `spec` is, or would be, stored under, in its own letter case.
+  std::string storageName(const std::string& spec) const;
   // Steps of Zip (zip_operation.cpp).
   void initEndRecord(ZipRun& run);
   std::string tempFolder() const;
   void commit(ZipRun& run, TZipSortMode sortMode);
   void replaceArchive(const std::string& temp, const std::string& name);
+  // Moves or copies the rebuilt archive into the folder of `name`; returns its new name.
+  std::string stageBeside(const std::string& temp, const std::string& name);
   void disposeFiles(const std::vector<std::string>& files);
 
   std::int32_t packLevel_ = kDefaultPackLevel;
