@@ -2,10 +2,11 @@
 #include "zip/writer/carry_over.h"
 
 #include <algorithm>
-#include <deque>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/paths.h"
+#include "platform/platform.h"
 #include "zip/format/reader_texts.h"
 #include "zip/format/record_bytes.h"
 #include "zip/format/zip_helpers.h"
@@ -57,11 +58,9 @@ void CarryOver::Run() {
   for (int i = 0; i < entries.ItemCount(); ++i)
     checkCopyable(*entries.Get(i));
 
-  // Each string's storage key, queued in list order: an entry takes the first string of its key.
-  std::vector<std::string>& files = writer_.FilesList;
-  std::unordered_map<std::string, std::deque<std::size_t>> byKey;
-  for (std::size_t s = 0; s < files.size(); ++s)
-    byKey[writer_.storageKey(files[s])].push_back(s);
+  // A copy: the events fired below may change FilesList, which must not move under the loop.
+  std::vector<std::string> files = writer_.FilesList;
+  const std::vector<std::size_t> stringFor = assignStrings(files);
   std::vector<bool> used(files.size(), false);
 
   for (int i = 0; i < entries.ItemCount(); ++i) {
@@ -72,26 +71,27 @@ void CarryOver::Run() {
       header->SetFileComment(writer_.EntryComment(i));
     }
 
-    bool matched = false;
+    const std::size_t s = stringFor[static_cast<std::size_t>(i)];
+    const bool matched = s != kNoString;
     bool replaceTried = false;
-    const auto match = byKey.find(EntryKey(stored.Directory(), stored.FileName()));
-    if (match != byKey.end() && !match->second.empty()) {
-      const std::size_t s = match->second.front();
-      match->second.pop_front();
+    if (matched) {
       used[s] = true;
-      matched = true;
-      if (writer_.ZipAction() == TZipAction::zaReplace || replaces(i, files[s])) {
+      const std::string& spec = files[s];
+      if (writer_.ZipAction() == TZipAction::zaReplace || replaces(i, spec)) {
         replaceTried = true;
         if (writer_.OnUpdate)
           writer_.OnUpdate(writer_, TUpdateAction::uaReplace, i);
         auto fresh = std::make_unique<TZipHeaderInfo>();
-        if (entries_.ZipOneFile(*fresh, files[s])) {
-          run_.AddWrittenEntry(std::move(fresh), files[s]);
+        run_.SetReplacing(stored.Directory() + stored.FileName());
+        const bool written = entries_.ZipOneFile(*fresh, spec);
+        run_.SetReplacing({});
+        if (written) {
+          run_.AddWrittenEntry(std::move(fresh), spec);
           continue;
         }
         // The file could not be zipped after all; the entry it was to replace stays as it is.
-      } else if (run_.disposeList) {
-        run_.disposeList->push_back(files[s]); // its content is in the archive already
+      } else if (run_.disposeList && holdsFile(stored, spec)) {
+        run_.disposeList->push_back(spec);
       }
     }
     if (matched && !replaceTried && writer_.OnUpdate) {
@@ -103,15 +103,49 @@ void CarryOver::Run() {
     writer_.raiseIfCanceled();
   }
 
-  std::size_t kept = 0;
-  for (std::size_t s = 0; s < files.size(); ++s) {
-    if (used[s])
-      continue;
-    if (kept != s)
-      files[kept] = std::move(files[s]);
-    ++kept;
+  std::vector<std::string> rest;
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    if (!used[k])
+      rest.push_back(std::move(files[k]));
   }
-  files.resize(kept);
+  writer_.FilesList = std::move(rest);
+}
+
+std::vector<std::size_t> CarryOver::assignStrings(const std::vector<std::string>& files) const {
+  const TSortedZip& entries = *writer_.Entries();
+  // Entries of one key in stored order; a foreign archive may hold several (A.TXT and a.txt).
+  std::unordered_map<std::string, std::vector<int>> entriesOfKey;
+  for (int i = 0; i < entries.ItemCount(); ++i) {
+    const TZipHeaderInfo& entry = *entries.Get(i);
+    entriesOfKey[EntryKey(entry.Directory(), entry.FileName())].push_back(i);
+  }
+  std::vector<std::size_t> stringFor(static_cast<std::size_t>(entries.ItemCount()), kNoString);
+  for (std::size_t s = 0; s < files.size(); ++s) {
+    const std::string name = writer_.storageName(files[s]);
+    const auto found = entriesOfKey.find(paths::LowerCaseAscii(name));
+    if (found == entriesOfKey.end() || found->second.empty())
+      continue;
+    // The entry spelled exactly like the file when there is one, else the first of its key:
+    // replacing A.TXT by a.txt would leave two entries named a.txt.
+    std::vector<int>& candidates = found->second;
+    auto pick = std::find_if(candidates.begin(), candidates.end(), [&](int i) {
+      const TZipHeaderInfo& entry = *entries.Get(i);
+      return entry.Directory() + entry.FileName() == name;
+    });
+    if (pick == candidates.end())
+      pick = candidates.begin();
+    stringFor[static_cast<std::size_t>(*pick)] = s;
+    candidates.erase(pick);
+  }
+  return stringFor;
+}
+
+bool CarryOver::holdsFile(const TZipHeaderInfo& entry, const std::string& spec) const {
+  // Only a file whose time and size are the entry's is deleted: an older file of the same
+  // name (another folder's, with bare names) is not what the archive holds.
+  const platform::DirectoryFind find(spec);
+  return find.ok() && find.current().dosTime == static_cast<std::uint32_t>(entry.FileDateTime) &&
+         find.current().size == static_cast<std::uint32_t>(entry.UncompressedSize);
 }
 
 bool CarryOver::replaces(int index, const std::string& spec) const {

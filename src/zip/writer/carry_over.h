@@ -24,6 +24,14 @@ public:
   void Run();
 
 private:
+  // Marks an entry that no string of FilesList matches.
+  static constexpr std::size_t kNoString = static_cast<std::size_t>(-1);
+
+  // For each entry in stored order, the index of the string of `files` that matches it (each
+  // string matches at most one entry), or kNoString.
+  std::vector<std::size_t> assignStrings(const std::vector<std::string>& files) const;
+  // Whether the file `spec`, found no newer than `entry`, is what the entry holds.
+  bool holdsFile(const TZipHeaderInfo& entry, const std::string& spec) const;
   // Whether the entry at `index` gives way to the file `spec`.
   bool replaces(int index, const std::string& spec) const;
   // Copies the entry whose directory record is `stored` to the output as `header`.

@@ -41,7 +41,9 @@ void FileListExpander::Run() {
 
 std::vector<std::string> FileListExpander::checkExplicit(std::vector<std::string>& wildcards) {
   std::vector<std::string> kept;
-  for (std::string spec : writer_.FilesList) {
+  // A copy: OnNoSuchFile may change FilesList, which must not move under the loop.
+  const std::vector<std::string> specs = writer_.FilesList;
+  for (std::string spec : specs) {
     if (IsDirectorySpec(spec)) {
       kept.push_back(std::move(spec));
       continue;
@@ -52,8 +54,8 @@ std::vector<std::string> FileListExpander::checkExplicit(std::vector<std::string
     }
     if (paths::ExtractFilePath(spec).empty())
       spec = writer_.RootDir() + spec;
-    if (excluded(spec))
-      continue;
+    if (excluded(spec) || SameFileName(spec, writer_.ZipName()))
+      continue; // never the archive itself
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
     {

@@ -39,10 +39,6 @@ std::string StoredDirectory(const std::string& path, const StorageRule& rule) {
   return d.empty() ? d : paths::IncludeTrailingPathDelimiter(d);
 }
 
-std::string StorageKey(const std::string& path, const StorageRule& rule) {
-  return EntryKey(StoredDirectory(path, rule), paths::ExtractFileName(path));
-}
-
 std::string EntryKey(const std::string& directory, const std::string& fileName) {
   return paths::LowerCaseAscii(directory + fileName);
 }

@@ -23,11 +23,9 @@ bool IsDirectorySpec(const std::string& spec);
 // root are already in the form the entry is named by (short form, code-page round trip).
 std::string StoredDirectory(const std::string& path, const StorageRule& rule);
 
-// The stored directory plus file name of `path`, with ASCII letters lower-cased: equal keys mean
-// the same entry. The entry writer names entries by the same rule, so a file always finds the
-// entry it was stored as.
-std::string StorageKey(const std::string& path, const StorageRule& rule);
-// The key of an entry already in an archive.
+// The key of an entry: its stored directory and file name with ASCII letters lower-cased. A file's
+// key is built the same way from the directory the entry writer would store it under, so a file
+// always finds the entry it was stored as.
 std::string EntryKey(const std::string& directory, const std::string& fileName);
 
 // Whether a new entry of this name gets the flag bit that marks its name as UTF-8: on systems

@@ -41,12 +41,23 @@ void ZipRun::DiscardOutput() {
     platform::deleteFile(outputName);
 }
 
-bool ZipRun::NameTaken(const std::string& directory, const std::string& fileName) const {
+const TZipHeaderInfo* ZipRun::indexed(const std::string& directory,
+                                      const std::string& fileName) const {
   TZipHeaderInfo probe;
   probe.SetDirectory(directory);
   probe.SetFileName(fileName);
   int index = 0;
-  return nameIndex_->Find(&probe, index);
+  return nameIndex_->Find(&probe, index) ? nameIndex_->Get(index) : nullptr;
+}
+
+bool ZipRun::NameTaken(const std::string& directory, const std::string& fileName) const {
+  const TZipHeaderInfo* holder = indexed(directory, fileName);
+  if (!holder)
+    return false;
+  // The entry being replaced may have a kept neighbour whose name differs only in letter case:
+  // the archive held both, so the replacement takes its own entry's place beside it.
+  const std::string name = directory + fileName;
+  return !(name == replacing_ && holder->Directory() + holder->FileName() != name);
 }
 
 void ZipRun::CheckRoomForEntry() const {
@@ -57,7 +68,8 @@ void ZipRun::AddWrittenEntry(std::unique_ptr<TZipHeaderInfo> header, const std::
   ++count;
   ++newEnd_.EntriesOnThisDisk;
   ++newEnd_.TotalEntries;
-  nameIndex_->Add(header.get());
+  if (!indexed(header->Directory(), header->FileName()))
+    nameIndex_->Add(header.get());
   newDirectory_->AddOwned(header);
   if (disposeList)
     disposeList->push_back(source);
@@ -66,7 +78,7 @@ void ZipRun::AddWrittenEntry(std::unique_ptr<TZipHeaderInfo> header, const std::
 void ZipRun::AddKeptEntry(std::unique_ptr<TZipHeaderInfo> header) {
   ++newEnd_.EntriesOnThisDisk;
   ++newEnd_.TotalEntries;
-  if (!NameTaken(header->Directory(), header->FileName()))
+  if (!indexed(header->Directory(), header->FileName()))
     nameIndex_->Add(header.get());
   newDirectory_->AddOwned(header);
 }

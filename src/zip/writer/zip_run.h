@@ -34,8 +34,11 @@ public:
   // Closes the output without flushing and deletes the output file (the failure path).
   void DiscardOutput();
 
-  // Whether the new archive already holds an entry of this directory and file name.
+  // Whether the new archive already holds an entry of this directory and file name (compared
+  // without regard to case), other than a case variant beside the entry being replaced.
   bool NameTaken(const std::string& directory, const std::string& fileName) const;
+  // The exact directory and file name of the archive entry a file is replacing, or empty.
+  void SetReplacing(std::string name) { replacing_ = std::move(name); }
   // Refuses one more entry when the entry count would no longer fit its field.
   void CheckRoomForEntry() const;
   // A new or replacing entry written from the file `source`: counted, indexed, appended.
@@ -65,7 +68,10 @@ public:
   std::int64_t bytesDone = 0;
 
 private:
+  const TZipHeaderInfo* indexed(const std::string& directory, const std::string& fileName) const;
+
   TZipWriter& writer_;
+  std::string replacing_;
   std::unique_ptr<TLFNFileStream> file_;
   std::unique_ptr<ArchiveOutput> output_;
   std::unique_ptr<TSortedZip> newDirectory_;

@@ -2,6 +2,7 @@
 // the reader, Assign, the name change that writes a pending comment, and the cancel test.
 #include "zip/writer/zip_writer.h"
 
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "zip/format/reader_texts.h"
 #include "zip/format/zip_helpers.h"
@@ -121,6 +122,10 @@ void TZipWriter::raiseIfCanceled() {
 }
 
 std::string TZipWriter::storageKey(const std::string& spec) const {
+  return paths::LowerCaseAscii(storageName(spec));
+}
+
+std::string TZipWriter::storageName(const std::string& spec) const {
   std::string root = RootDir();
   std::string path = spec;
   if (store83Names_) {
@@ -129,7 +134,8 @@ std::string TZipWriter::storageKey(const std::string& spec) const {
       root = ShortPathForm(root);
   }
   OemRoundTrip(path);
-  return StorageKey(path, {storePaths_, relativePaths_, storeVolumes_, root});
+  return StoredDirectory(path, {storePaths_, relativePaths_, storeVolumes_, root}) +
+         paths::ExtractFileName(path);
 }
 
 } // namespace larkspur::zip

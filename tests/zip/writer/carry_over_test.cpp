@@ -85,10 +85,25 @@ TEST_F(CarryOverTest, AnArchiveWithNamesDifferingOnlyInCaseCanStillBeUpdated) {
          zipName());
   EXPECT_EQ(zip({make("b.txt", "beta")}), 1);
   EXPECT_EQ(names(), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt"}));
-  // A newer a.txt replaces the first of the two; the second stays as it was.
+  // A newer a.txt replaces the entry spelled like it, not the first of the two.
   EXPECT_EQ(zip({make("a.txt", "newest", dosTime(2024, 1, 1))}), 1);
-  EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "a.txt", "b.txt"}));
+  EXPECT_EQ(names(), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt"}));
+  EXPECT_EQ(extractWithUnzip(zipName(), "A.TXT"), "A.TXT");
+  EXPECT_EQ(extractWithUnzip(zipName(), "a.txt"), "newest");
   EXPECT_EQ(archiveProblems(zipName()), "");
+}
+
+TEST_F(CarryOverTest, DisposeDeletesOnlyAFileWhoseContentTheArchiveHolds) {
+  // Bare names: another folder's older a.txt matches the entry but is not what it holds.
+  zip({make("one/a.txt", "the archived text", dosTime(2022, 1, 1))});
+  const std::string same = path("one/a.txt");
+  const std::string other = make("two/a.txt", "another older text", dosTime(2021, 1, 1));
+  writer.SetDispose(true);
+  zip({other});
+  EXPECT_TRUE(platform::fileExists(other));
+  zip({same});
+  EXPECT_FALSE(platform::fileExists(same));
+  EXPECT_EQ(extractWithUnzip(zipName(), "a.txt"), "the archived text");
 }
 
 class NothingLost : public CarryOverTest, public ::testing::WithParamInterface<const char*> {};

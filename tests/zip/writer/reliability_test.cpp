@@ -82,13 +82,44 @@ TEST_F(FullDisk, AnUpdateWhoseCopyOntoTheFullDiskFailsKeepsTheOldArchive) {
   writer.Zip();
   const std::string before = readFile(onDisk("old.zip"));
   writer.FilesList = {make("second.bin", incompressibleBytes(60000, 5))};
-  EXPECT_THROW(writer.Zip(), Error);
+  EXPECT_THROW(writer.Zip(), ENotEnoughRoom);
   EXPECT_EQ(readFile(onDisk("old.zip")), before);
   EXPECT_EQ(diskFiles(), std::vector<std::string>{"old.zip"});
   EXPECT_TRUE(tempFiles().empty());
   EXPECT_EQ(archiveProblems(onDisk("old.zip")), "");
 }
+
+TEST_F(FullDisk, SmallFilesThatFillTheDiskRaiseNotEnoughRoomToo) {
+  // Small entries reach the disk only when the header rewrite moves back through the buffer.
+  writer.SetZipName(onDisk("new.zip"));
+  for (int i = 0; i < 40; ++i)
+    writer.FilesList.push_back(make("f" + std::to_string(i), incompressibleBytes(5000, 10 + i)));
+  EXPECT_THROW(writer.Zip(), ENotEnoughRoom);
+  EXPECT_TRUE(diskFiles().empty());
+}
 #endif
+
+TEST_F(Reliability, ALeftoverCopyOfAnOldArchiveStopsTheUpdateAndBothStayAsTheyWere) {
+  zip({make("a.txt", "alpha", dosTime(2020, 1, 1))});
+  const std::string before = readFile(zipName());
+  const std::string leftover = zipName() + "$$$";
+  writeFile(leftover, "an earlier archive");
+  try {
+    zip({make("a.txt", "newer", dosTime(2021, 1, 1))});
+    FAIL() << "the update went ahead";
+  } catch (const ECommitFailed& e) {
+    EXPECT_NE(std::string(e.what()).find(leftover), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(readFile(zipName()), before);
+  EXPECT_EQ(readFile(leftover), "an earlier archive");
+  EXPECT_TRUE(tempFiles().empty());
+}
+
+TEST_F(Reliability, TheArchiveNamedAmongTheFilesIsNotStoredInItself) {
+  zip({make("a.txt", "alpha")});
+  EXPECT_EQ(zip({zipName(), make("b.txt", "beta")}), 1);
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
 
 // ---- Cancel at any point --------------------------------------------------------------------
 
