@@ -39,9 +39,13 @@ void checkCopyable(const TZipHeaderInfo& entry) {
   }
 }
 
-void copyBytes(TStream& from, TStream& to, std::uint64_t count, std::vector<std::uint8_t>& buffer) {
+// A large entry takes a while to copy: a cancel is honoured between its blocks.
+template <typename CancelCheck>
+void copyBytes(TStream& from, TStream& to, std::uint64_t count, std::vector<std::uint8_t>& buffer,
+               CancelCheck raiseIfCanceled) {
   buffer.resize(kCopyBlock);
   while (count > 0) {
+    raiseIfCanceled();
     const auto n = static_cast<std::int64_t>(std::min<std::uint64_t>(count, buffer.size()));
     from.ReadBuffer(buffer.data(), n);
     to.Write(buffer.data(), n);
@@ -172,7 +176,7 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   header.WriteLocalHeader(out);
   const std::uint64_t rest =
       std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
-  copyBytes(in, out, rest, copyBuffer_);
+  copyBytes(in, out, rest, copyBuffer_, [this] { writer_.raiseIfCanceled(); });
   readPosition_ = std::int64_t{stored.LocalHeaderOffset} + kLocalHeaderSize + nameLength +
                   static_cast<std::int64_t>(rest);
   if (header.HasDataDescriptor()) {
