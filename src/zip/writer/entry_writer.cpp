@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "zip/format/zip_helpers.h"
 #include "zip/format/zip_signatures.h"
+#include "zip/writer/multi_disk_output.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/zip_run.h"
@@ -38,6 +39,7 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     ~CloseSource() {
       self.input_.reset();
       self.crypto_.reset();
+      self.dropSpill();
     }
   } closeSource{*this};
 
@@ -106,13 +108,26 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
   }
   run_.CheckRoomForEntry();
 
-  header.WriteLocalHeader(run_.Output());
+  if (run_.multi) {
+    if (!isDirectory) {
+      openSpill();
+      writeData(header);
+      finishSpill();
+    }
+    run_.multi->PlaceEntry(header, spill_.get());
+    dropSpill();
+  } else {
+    header.WriteLocalHeader(run_.Output());
+    if (!isDirectory) {
+      writeData(header);
+      rewriteLocalHeader(header);
+    }
+  }
   if (isDirectory) {
     if (writer_.OnEndZip)
       writer_.OnEndZip(writer_, fname, 0, 0, 0);
     return true;
   }
-  writeData(header);
   input_.reset();
   if (writer_.ResetArchiveBitOnZip()) {
     // The file itself, by the name it was found under (the stored form may differ from it).
@@ -167,7 +182,7 @@ void EntryWriter::writeData(TZipHeaderInfo& header) {
     passCrc = sourceCrc();
     crypto_.emplace(writer_.EncryptionPassword);
     const ZipCrypto::Header head = crypto_->MakeHeader(passCrc);
-    run_.Output().Write(head.data(), static_cast<std::int64_t>(head.size()));
+    dataOut().Write(head.data(), static_cast<std::int64_t>(head.size()));
   }
 
   crc_ = deflate::kCrcPreset;
@@ -193,7 +208,6 @@ void EntryWriter::writeData(TZipHeaderInfo& header) {
     header.Flags |= kFlagEncrypted;
     header.CompressedSize += static_cast<std::int32_t>(ZipCrypto::kHeaderSize);
   }
-  rewriteLocalHeader(header);
 }
 
 void EntryWriter::storeData() {
@@ -221,6 +235,35 @@ void EntryWriter::rewriteLocalHeader(TZipHeaderInfo& header) {
   out.Seek(header.LocalHeaderOffset, 0);
   header.WriteLocalHeader(out);
   out.Seek(end, 0);
+}
+
+TStream& EntryWriter::dataOut() {
+  return spillOut_ ? static_cast<TStream&>(*spillOut_) : run_.Output();
+}
+
+void EntryWriter::openSpill() {
+  spillName_ = MakeTempFileName(writer_.tempFolder());
+  spill_ = std::make_unique<TLFNFileStream>(spillName_, StreamBufferSize, writer_.FlushFilesOnClose,
+                                            fmCreate);
+  spillOut_ = std::make_unique<ArchiveOutput>(*spill_, writer_.Limits());
+}
+
+void EntryWriter::finishSpill() {
+  spillOut_.reset();
+  // Data still in the buffer must reach the file before it is copied, or be reported lost.
+  try {
+    spill_->Flush();
+  } catch (const EStreamError&) {
+    throw ENotEnoughRoom();
+  }
+}
+
+void EntryWriter::dropSpill() {
+  spillOut_.reset();
+  spill_.reset();
+  if (!spillName_.empty())
+    platform::deleteFile(spillName_);
+  spillName_.clear();
 }
 
 std::uint32_t EntryWriter::read(std::uint8_t* destination, std::uint32_t count) {
@@ -253,7 +296,7 @@ void EntryWriter::write(const std::uint8_t* buffer, std::uint32_t count) {
     crypto_->Encrypt(buffer, cipher_.data(), count);
     data = cipher_.data();
   }
-  run_.Output().Write(data, count);
+  dataOut().Write(data, count);
   writer_.pumpAndCheckCancel();
 }
 

@@ -13,6 +13,7 @@
 #include "deflate/deflate.h"
 #include "zip/format/lfn_file_stream.h"
 #include "zip/format/zip_header_info.h"
+#include "zip/writer/archive_output.h"
 #include "zip/writer/zip_crypto.h"
 
 namespace larkspur::zip {
@@ -43,6 +44,13 @@ private:
   // The source's CRC-32 from a pass of its own, for the encryption header; rewinds the source.
   std::uint32_t sourceCrc();
   void rewriteLocalHeader(TZipHeaderInfo& header);
+  // Multi-disk output: the entry's data goes to a spill file first, since a disk may fill
+  // before the data ends and its local header must come first.
+  void openSpill();
+  void finishSpill();
+  void dropSpill();
+  // Where the entry's data goes: the spill file, else the archive.
+  TStream& dataOut();
   // Reports a name the new archive already holds and takes the file out of the total.
   void leaveOut(const std::string& fname, bool isFile);
 
@@ -55,6 +63,9 @@ private:
   std::uint32_t crc_ = 0;
   std::optional<ZipCrypto> crypto_;
   std::vector<std::uint8_t> cipher_;
+  std::string spillName_;
+  std::unique_ptr<TLFNFileStream> spill_;
+  std::unique_ptr<ArchiveOutput> spillOut_;
 };
 
 } // namespace larkspur::zip

@@ -35,7 +35,8 @@ public:
   using Error::Error;
 };
 
-// A requested mode the writer does not provide yet (multi-disk output).
+// A multi-disk set that cannot be written as asked (settings, an existing file, a disk too small
+// for a record, a platform without removable drives).
 class EWriterMode : public Error {
 public:
   using Error::Error;

@@ -21,7 +21,24 @@ inline constexpr char kFileChangedWhileRead[] = "File changed while it was being
 inline constexpr char kOldCopyInTheWay[] =
     "The archive was not replaced; move or delete the earlier copy first: ";
 
-inline constexpr char kMultiDiskUnavailable[] =
-    "Multi-disk output is not available; MultiZipInfo.MultiMode must be mmNone";
+// Multi-disk output: the configuration file's two messages (shown, never raised), then what
+// refuses a set before or while it is written.
+inline constexpr char kConfigNotCreated[] = "Unable to create Zip Configuration File to disk";
+inline constexpr char kConfigNotSaved[] = "Unable to save Zip Configuration File to disk";
+inline constexpr char kMultiDiskExists[] =
+    "A multi-disk archive is always written anew and would replace an existing file: ";
+inline constexpr char kBlockSizeInvalid[] =
+    "FirstBlockSize and BlockSize must be at least 1 byte for block files";
+inline constexpr char kDiskTooSmall1[] = "A disk or block of ";
+inline constexpr char kDiskTooSmall2[] = " bytes is too small for a record of ";
+inline constexpr char kDiskTooSmall3[] = " bytes";
+inline constexpr char kTooManyDisks[] =
+    "Archive would span more than 65535 disks or blocks, more than a zip archive can number";
+inline constexpr char kSpanUnavailable[] =
+    "Spanning removable disks needs drive letters, which this system does not have; write "
+    "block files (mmBlocks) instead";
+inline constexpr char kSpanNeedsHandler[] =
+    "Spanning removable disks needs an OnGetNextDisk handler to ask for each new disk";
+inline constexpr char kBlockNotRenamed[] = "Could not rename the single block file to ";
 
 } // namespace larkspur::zip::writer_text

@@ -8,6 +8,7 @@
 #include "zip/writer/carry_over.h"
 #include "zip/writer/entry_writer.h"
 #include "zip/writer/file_list_expansion.h"
+#include "zip/writer/multi_disk_output.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
@@ -45,11 +46,6 @@ std::int32_t TZipWriter::runZip() {
     FilesList.clear();
     return 0;
   }
-  if (multiZipInfo_.MultiMode != TMultiMode::mmNone) {
-    FilesList.clear();
-    throw EWriterMode(writer_text::kMultiDiskUnavailable);
-  }
-
   const TZipSortMode sortMode = SortMode;
   const bool keepZipOpen = KeepZipOpen;
   KeepZipOpen = true;
@@ -71,8 +67,14 @@ std::int32_t TZipWriter::runZip() {
   try {
     if (!FilesList.empty())
       FileListExpander(*this, run).Run();
-    run.updating = platform::fileExists(ZipName());
-    run.outputName = run.updating ? MakeTempFileName(tempFolder()) : ZipName();
+    if (multiZipInfo_.MultiMode != TMultiMode::mmNone) {
+      // A split archive is always written anew, disk after disk.
+      run.multi = MakeMultiDiskOutput(*this, run);
+      run.outputName = run.multi->Start();
+    } else {
+      run.updating = platform::fileExists(ZipName());
+      run.outputName = run.updating ? MakeTempFileName(tempFolder()) : ZipName();
+    }
     if (run.updating)
       OpenArchive();
     run.CreateOutput(run.outputName);
@@ -89,6 +91,9 @@ std::int32_t TZipWriter::runZip() {
       }
       if (stopNow)
         throw EUserCanceled(writer_text::kUserCanceledZip);
+      // Every byte is read from its file once and copied from its spill file once.
+      if (run.multi)
+        run.totalBytes *= 2;
       // A copy: the list must not change under the loop, whatever the events do.
       const std::vector<std::string> specs = FilesList;
       for (const std::string& spec : specs) {
@@ -97,7 +102,10 @@ std::int32_t TZipWriter::runZip() {
           run.AddWrittenEntry(std::move(header), spec);
       }
     }
-    run.WriteDirectory();
+    if (run.multi)
+      run.multi->WriteDirectory();
+    else
+      run.WriteDirectory();
     commit(run, sortMode);
     committed = true;
   } catch (...) {
@@ -132,7 +140,12 @@ std::string TZipWriter::tempFolder() const {
 
 void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
   run.ReleaseBuffers();
-  run.CloseOutput();
+  // Taken before the first disk may be asked back for the configuration file.
+  const int lastDisk = activeDisk_;
+  if (run.multi)
+    run.multi->Commit();
+  else
+    run.CloseOutput();
   if (run.updating) {
     const std::string name = ZipName();
     ClearArchive();
@@ -149,7 +162,7 @@ void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
   endRecord_.Assign(run.EndRecord());
   archiveTime_ = ArchiveStampOf(ZipName());
   SortDirectory(sortMode);
-  diskCount_ = activeDisk_ + 1;
+  diskCount_ = lastDisk + 1;
 }
 
 void TZipWriter::replaceArchive(const std::string& temp, const std::string& name) {

@@ -2,6 +2,7 @@
 #include "zip/writer/zip_run.h"
 
 #include "platform/platform.h"
+#include "zip/writer/multi_disk_output.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/zip_writer.h"
 
@@ -11,10 +12,19 @@ ZipRun::ZipRun(TZipWriter& writer) : writer_(writer) {}
 
 ZipRun::~ZipRun() = default;
 
-void ZipRun::CreateOutput(const std::string& name) {
+void ZipRun::openFile(const std::string& name) {
   file_ =
       std::make_unique<TLFNFileStream>(name, StreamBufferSize, writer_.FlushFilesOnClose, fmCreate);
   output_ = std::make_unique<ArchiveOutput>(*file_, writer_.Limits());
+}
+
+void ZipRun::OpenNextOutput(const std::string& name) {
+  openFile(name);
+  outputName = name;
+}
+
+void ZipRun::CreateOutput(const std::string& name) {
+  openFile(name);
   newDirectory_ = std::make_unique<TSortedZip>(true, TDuplicates::dupError);
   newDirectory_->SortMode = TZipSortMode::ByNone;
   nameIndex_ = std::make_unique<TSortedZip>(false, TDuplicates::dupError);
@@ -32,6 +42,10 @@ void ZipRun::CloseOutput() {
   }
   output_.reset();
   file_.reset();
+  // A multi-disk set keeps every disk it finished: the failure path deletes only the file open
+  // at the time (none, until the next disk's file exists).
+  if (multi)
+    outputName.clear();
 }
 
 void ZipRun::DiscardOutput() {

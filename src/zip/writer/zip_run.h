@@ -19,6 +19,7 @@
 namespace larkspur::zip {
 
 class TZipWriter;
+class MultiDiskOutput;
 
 class ZipRun {
 public:
@@ -29,6 +30,8 @@ public:
 
   // Creates (truncating) the output file and the empty directory structures.
   void CreateOutput(const std::string& name);
+  // Creates the next output file of a multi-disk set once CloseOutput finished the last one.
+  void OpenNextOutput(const std::string& name);
   // Flushes and closes the output; raises ENotEnoughRoom when the last bytes did not fit.
   void CloseOutput();
   // Closes the output without flushing and deletes the output file (the failure path).
@@ -52,6 +55,7 @@ public:
 
   // Hands the new directory and end record over to the writer (after a commit).
   std::unique_ptr<TSortedZip> TakeDirectory() { return std::move(newDirectory_); }
+  const TSortedZip& Directory() const { return *newDirectory_; }
 
   TStream& Output() { return *output_; }
   TEndCentral& EndRecord() { return newEnd_; }
@@ -66,9 +70,12 @@ public:
   std::optional<std::vector<std::string>> disposeList;
   std::int64_t totalBytes = 0;
   std::int64_t bytesDone = 0;
+  // Set when the archive is split over disks or block files; null for a single file.
+  std::unique_ptr<MultiDiskOutput> multi;
 
 private:
   const TZipHeaderInfo* indexed(const std::string& directory, const std::string& fileName) const;
+  void openFile(const std::string& name);
 
   TZipWriter& writer_;
   std::string replacing_;

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "zip/format/reader_texts.h"
 #include "zip/format/zip_helpers.h"
+#include "zip/writer/span_output.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_texts.h"
 
@@ -14,6 +15,12 @@ namespace larkspur::zip {
 TZipWriter::TZipWriter() = default;
 
 TZipWriter::~TZipWriter() = default;
+
+SpanMedia& TZipWriter::spanMedia() {
+  if (!spanMedia_)
+    spanMedia_ = MakeSystemSpanMedia();
+  return *spanMedia_;
+}
 
 void TZipWriter::Assign(const TZipWriter& source) {
   TZipReader::Assign(source);

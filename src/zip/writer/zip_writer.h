@@ -16,6 +16,7 @@
 namespace larkspur::zip {
 
 class ZipRun;
+class SpanMedia;
 
 class TZipWriter : public TZipReader {
 public:
@@ -97,12 +98,16 @@ public:
 
 protected:
   void SetLimits(const ZipLimits& limits) { limits_ = limits; }
+  // The drive spanned disks are written to; tests put a double in the system's place.
+  void SetSpanMedia(std::shared_ptr<SpanMedia> media) { spanMedia_ = std::move(media); }
 
 private:
   friend class ZipRun;
   friend class FileListExpander;
   friend class EntryWriter;
   friend class CarryOver;
+  friend class MultiDiskOutput;
+  friend class SpanOutput;
 
   // Zip without OnZipComplete (also used to write a pending comment before a name change).
   std::int32_t runZip();
@@ -123,6 +128,7 @@ private:
   // Moves or copies the rebuilt archive into the folder of `name`; returns its new name.
   std::string stageBeside(const std::string& temp, const std::string& name);
   void disposeFiles(const std::vector<std::string>& files);
+  SpanMedia& spanMedia();
 
   std::int32_t packLevel_ = kDefaultPackLevel;
   bool recurse_ = false;
@@ -140,6 +146,11 @@ private:
   std::vector<std::string> noCompressList_;
   bool addDirEntriesOnRecurse_ = false;
   ZipLimits limits_;
+  // SaveOnFirstDisk as configured, and as the last multi-disk run grew it: a run reserves room
+  // from the configured value, not from an earlier run's.
+  std::int32_t saveOnFirstDiskBase_ = 0;
+  std::int32_t grownSaveOnFirstDisk_ = -1;
+  std::shared_ptr<SpanMedia> spanMedia_;
 };
 
 } // namespace larkspur::zip

@@ -26,6 +26,7 @@ inline constexpr char kSep = platform::kPathDelimiter;
 class TestableWriter : public TZipWriter {
 public:
   using TZipWriter::SetLimits;
+  using TZipWriter::SetSpanMedia;
 };
 
 class WriterTest : public ::testing::Test {

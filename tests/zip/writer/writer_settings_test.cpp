@@ -2,6 +2,7 @@
 // reader, Assign, and the multi-disk refusal.
 #include <gtest/gtest.h>
 
+#include "support/file_contents.h"
 #include "support/temp_dir.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/zip_writer.h"
@@ -108,15 +109,18 @@ TEST(WriterSettings, AssignCopiesSettingsListsAndAllButTwoEvents) {
   EXPECT_FALSE(copy.OnPrepareNextDisk);
 }
 
-TEST(WriterSettings, AMultiDiskModeIsRefusedClearlyAndNothingIsWritten) {
+// A split archive is always written anew: over an existing file it would lose that file.
+TEST(WriterSettings, AMultiDiskModeRefusesAnExistingArchiveAndKeepsIt) {
   test::TempDir dir;
+  test::writeFile(dir.file("a.zip"), "keep");
   TZipWriter w;
   w.SetZipName(dir.file("a.zip"));
   w.SetMultiMode(TMultiMode::mmBlocks);
   w.FilesList = {dir.file("x")};
   EXPECT_THROW(w.Zip(), EWriterMode);
   EXPECT_TRUE(w.FilesList.empty());
-  EXPECT_FALSE(platform::fileExists(dir.file("a.zip")));
+  EXPECT_EQ(test::readFile(dir.file("a.zip")), "keep");
+  EXPECT_FALSE(platform::fileExists(dir.file("a.001")));
 }
 
 } // namespace
