@@ -171,7 +171,8 @@ enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamD
 DriveType driveType(const std::string& root);  // POSIX: Fixed
 std::string volumeLabel(const std::string& root);  // POSIX: empty
 bool setVolumeLabel(const std::string& root, const std::string& label);  // POSIX: false
-std::int64_t diskFreeSpace(const std::string& root);  // bytes, -1 when unknown
+// Bytes free for the caller on the drive of `root` (empty: the current drive); -1 when unknown.
+std::int64_t diskFreeSpace(const std::string& root);
 
 // ---- User interface ----------------------------------------------------------------------------
 

@@ -45,7 +45,7 @@ bool setVolumeLabel(const std::string&, const std::string&) {
 
 std::int64_t diskFreeSpace(const std::string& root) {
   struct statvfs fs {};
-  if (::statvfs(root.c_str(), &fs) != 0)
+  if (::statvfs(root.empty() ? "." : root.c_str(), &fs) != 0)
     return -1;
   return static_cast<std::int64_t>(fs.f_bavail) * static_cast<std::int64_t>(fs.f_frsize);
 }

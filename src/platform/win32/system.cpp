@@ -79,7 +79,8 @@ bool setVolumeLabel(const std::string& root, const std::string& label) {
 
 std::int64_t diskFreeSpace(const std::string& root) {
   ULARGE_INTEGER available{}, total{}, free{};
-  if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free))
+  // No root: the current drive.
+  if (!GetDiskFreeSpaceExA(root.empty() ? nullptr : root.c_str(), &available, &total, &free))
     return -1;
   return static_cast<std::int64_t>(available.QuadPart);
 }
