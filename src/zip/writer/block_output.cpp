@@ -1,8 +1,6 @@
 // Block files: their names, sizes and the name the finished set goes by.
 #include "zip/writer/block_output.h"
 
-#include <cstdio>
-
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "zip/writer/writer_errors.h"
@@ -11,9 +9,7 @@
 namespace larkspur::zip {
 
 std::string NumberedName(const std::string& name, int number) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, ".%3.3d", number);
-  return paths::RemoveFileExt(name) + digits;
+  return paths::RemoveFileExt(name) + "." + DiskNumberText(number);
 }
 
 std::string BlockOutput::blockName(int disk) const {

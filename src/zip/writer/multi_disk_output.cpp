@@ -3,6 +3,7 @@
 #include "zip/writer/multi_disk_output.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -39,6 +40,12 @@ std::string tooSmallMessage(std::int64_t room, std::int64_t size) {
 }
 
 } // namespace
+
+std::string DiskNumberText(int number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%3.3d", number);
+  return digits;
+}
 
 int MultiDiskOutput::activeDisk() const {
   return writer_.activeDisk_;

@@ -76,6 +76,9 @@ private:
   void writeConfiguration(TStream& out);
 };
 
+// A disk number as block names and volume labels write it: three digits or more ("%3.3d").
+std::string DiskNumberText(int number);
+
 // The output of the writer's MultiZipInfo.MultiMode (not mmNone).
 std::unique_ptr<MultiDiskOutput> MakeMultiDiskOutput(TZipWriter& writer, ZipRun& run);
 

@@ -1,8 +1,6 @@
 // Spanned disks: free space, labels, the prompt for each next disk and the way back to the first.
 #include "zip/writer/span_output.h"
 
-#include <cstdio>
-
 #include "platform/file_dialogs.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -56,9 +54,7 @@ std::string FloppyRoot(const std::string& zipName) {
 }
 
 std::string DiskLabel(int disk) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%3.3d", disk);
-  return kLabelPrefix + std::string(digits);
+  return kLabelPrefix + DiskNumberText(disk);
 }
 
 SpanOutput::SpanOutput(TZipWriter& writer, ZipRun& run)

@@ -175,12 +175,14 @@ TEST_F(BlockOutputTest, TheConfigurationFileLetsTheDirectoryBeReadFromTheFirstBl
   EXPECT_EQ(writer.MultiZipInfo().SaveOnFirstDisk, 4 * 58 + 100 + 22 + 2048);
   ASSERT_TRUE(platform::fileExists(ConfigFileName(zipName())));
 
-  TZipReader reader;
-  reader.SetZipName(block(1)); // no end record there: the reader turns to the ".zfc"
-  reader.OpenArchive();
-  ASSERT_EQ(reader.EntryCount(), 4);
-  EXPECT_EQ(reader.Entry(0).FileName(), "notes.txt");
-  EXPECT_EQ(reader.Entry(3).DiskNumberStart, writer.Entry(3).DiskNumberStart);
+  {
+    TZipReader reader;           // closes the first block when it goes
+    reader.SetZipName(block(1)); // no end record there: the reader turns to the ".zfc"
+    reader.OpenArchive();
+    ASSERT_EQ(reader.EntryCount(), 4);
+    EXPECT_EQ(reader.Entry(0).FileName(), "notes.txt");
+    EXPECT_EQ(reader.Entry(3).DiskNumberStart, writer.Entry(3).DiskNumberStart);
+  }
 
   // The next run reserves from the configured value again, not from the grown one.
   platform::renameFile(dir.file("out.zfc"), dir.file("first.zfc"));
