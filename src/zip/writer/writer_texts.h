@@ -23,6 +23,8 @@ inline constexpr char kOldCopyInTheWay[] =
 
 // Multi-disk output: the configuration file's two messages (shown, never raised), then what
 // refuses a set before or while it is written.
+inline constexpr char kSplitArchiveNotUpdatable[] =
+    "An archive split over several disks or block files cannot be updated: ";
 inline constexpr char kConfigNotCreated[] = "Unable to create Zip Configuration File to disk";
 inline constexpr char kConfigNotSaved[] = "Unable to save Zip Configuration File to disk";
 inline constexpr char kMultiDiskExists[] =

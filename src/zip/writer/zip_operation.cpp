@@ -75,8 +75,13 @@ std::int32_t TZipWriter::runZip() {
       run.updating = platform::fileExists(ZipName());
       run.outputName = run.updating ? MakeTempFileName(tempFolder()) : ZipName();
     }
-    if (run.updating)
+    if (run.updating) {
       OpenArchive();
+      // The entries of a split archive lie on other disks than the one open: copied from here,
+      // they would take another entry's bytes.
+      if (DiskCount() > 1)
+        throw EWriterMode(writer_text::kSplitArchiveNotUpdatable + ZipName());
+    }
     run.CreateOutput(run.outputName);
     initEndRecord(run);
 

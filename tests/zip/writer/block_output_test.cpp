@@ -226,5 +226,22 @@ TEST_F(BlockOutputTest, ASecondRunOnTheFinishedSetIsRefusedAndTheSetStaysWhole) 
   EXPECT_EQ(joined.entries, 4);
 }
 
+TEST_F(BlockOutputTest, AnUpdateOfTheSetAsOneArchiveIsRefusedAndTheSetStaysWhole) {
+  useBlocks(500, 500);
+  const auto sources = makeSources();
+  zip(sources);
+  const std::vector<std::string> set = blocks();
+  std::vector<std::string> before;
+  for (const std::string& b : set)
+    before.push_back(readFile(b));
+  writer.SetMultiZipInfo(TMultiZipInfo{});
+  writer.SetZipName(set.back());
+  writer.FilesList = {make("late.txt", "added later")};
+  EXPECT_THROW(writer.Zip(), EWriterMode);
+  for (std::size_t i = 0; i < set.size(); ++i)
+    EXPECT_EQ(readFile(set[i]), before[i]) << set[i];
+  EXPECT_TRUE(tempFiles().empty());
+}
+
 } // namespace
 } // namespace larkspur::zip::test
