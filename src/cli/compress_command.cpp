@@ -14,10 +14,10 @@
 namespace larkspur::cli {
 
 extern const char kCompressUsage[] =
-    "  compress [OPTIONS] PATH...\n"
+    "  larkspur-zip compress [OPTIONS] PATH...\n"
     "      archive the items into the first item's folder under the proposed name\n";
 extern const char kAddUsage[] =
-    "  add --name NAME [OPTIONS] PATH...\n"
+    "  larkspur-zip add --name NAME [OPTIONS] PATH...\n"
     "      the same under an edited name (it must end in .zip and not exist yet)\n"
     "    writer OPTIONS: --level N (0-9), --store-paths, --relative, --recurse,\n"
     "      --exclude PATTERN, --no-compress PATTERN, --action update|replace|freshen,\n"
