@@ -19,8 +19,6 @@ namespace {
 
 // Suffix under which the old archive waits while the new one takes its name.
 constexpr char kSavedSuffix[] = "$$$";
-// Prefix of the temporary file an archive is rebuilt in.
-constexpr char kTempPrefix[] = "ZAV";
 
 // The name without leading and trailing blanks and control characters.
 bool blankName(const std::string& name) {
