@@ -1,6 +1,7 @@
 // Arbitrary bytes as an archive file, opened and listed by the reader under each
 // IncompleteZipMode: end record, central directory, rebuild from local headers, and (through
-// two more copies named as the set's block files) disk switches. Anything but one of the
+// two more copies named as the set's block files) disk switches; then once more as the set's
+// configuration file beside an archive without an end record. Anything but one of the
 // engine's exceptions, a crash, or a directory larger than the bytes could hold is a finding.
 #include <cstdint>
 #include <string>
@@ -64,9 +65,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   writeFile(archive, data, size);
   writeFile(workDirectory() + "fuzz.001", data, size);
   writeFile(workDirectory() + "fuzz.002", data, size);
-  for (auto mode : {TIncompleteZipMode::izAssumeMulti, TIncompleteZipMode::izAssumeBad,
-                    TIncompleteZipMode::izAssumeNotAZip}) {
+  constexpr TIncompleteZipMode kModes[] = {TIncompleteZipMode::izAssumeMulti,
+                                           TIncompleteZipMode::izAssumeBad,
+                                           TIncompleteZipMode::izAssumeNotAZip};
+  for (auto mode : kModes)
     openAndList(archive, mode, size);
-  }
+
+  // The directory of a spanned set may come from its configuration file instead: read when the
+  // archive itself has no end record.
+  const std::string config = workDirectory() + "fuzz.zfc";
+  static constexpr std::uint8_t kNoEndRecord[] = {'P', 'K', 3, 4};
+  writeFile(archive, kNoEndRecord, sizeof kNoEndRecord);
+  writeFile(config, data, size);
+  for (auto mode : kModes)
+    openAndList(archive, mode, size);
+  platform::deleteFile(config);
   return 0;
 }
