@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: native, native under AddressSanitizer + UndefinedBehaviorSanitizer, and the
-# Windows build under Wine in a headless X server. Exits non-zero when any test fails.
+# Windows build under Wine in a headless X server; then a short run of every fuzz target. Exits
+# non-zero when any test fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh || exit 1
@@ -23,6 +24,8 @@ if bash scripts/build.sh windows; then
 else
   echo "build windows failed"; status=1
 fi
+
+run bash scripts/fuzz-smoke.sh 30
 
 if ((status == 0)); then echo "ALL TESTS PASSED"; else echo "SOME TESTS FAILED"; fi
 exit $status
