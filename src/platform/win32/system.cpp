@@ -74,7 +74,9 @@ std::string volumeLabel(const std::string& root) {
 }
 
 bool setVolumeLabel(const std::string& root, const std::string& label) {
-  return SetVolumeLabelA(root.c_str(), label.empty() ? nullptr : label.c_str()) != 0;
+  // An empty label removes the label. Not NULL, which means the same to Windows: Wine reads
+  // through it on removable and fixed drives and crashes.
+  return SetVolumeLabelA(root.c_str(), label.c_str()) != 0;
 }
 
 std::int64_t diskFreeSpace(const std::string& root) {
