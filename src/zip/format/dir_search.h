@@ -1,4 +1,4 @@
-// The depth-first directory walker that turns a file specification with wildcards into file
+// The depth-first directory walker that turns a path pattern with wildcards into file
 // names: one open platform listing per level, directories reported (with a trailing separator)
 // before their contents when recursing, dot-directories skipped, no list of results kept.
 #pragma once

@@ -7,7 +7,7 @@
 
 namespace larkspur::zip {
 
-// The bytes that make a file specification a search rather than a single name.
+// The bytes that make a path pattern a search rather than a single name.
 inline constexpr std::string_view kWildcardChars = "*?<>|";
 
 // Why a pattern did or did not match; only Match counts as a match.
