@@ -48,9 +48,8 @@ struct Entry {
   std::uint32_t offset = 0;
 };
 
-inline std::string localHeader(const Entry& e) {
-  std::string out;
-  put32(out, 0x04034B50);
+// The fields both headers share, from the version needed to the name length.
+inline void putSharedFields(std::string& out, const Entry& e) {
   put16(out, e.versionNeeded);
   put16(out, e.flags);
   put16(out, e.method);
@@ -59,6 +58,12 @@ inline std::string localHeader(const Entry& e) {
   put32(out, static_cast<std::uint32_t>(e.data.size()));
   put32(out, static_cast<std::uint32_t>(e.data.size()));
   put16(out, static_cast<std::uint32_t>(e.name.size()));
+}
+
+inline std::string localHeader(const Entry& e) {
+  std::string out;
+  put32(out, 0x04034B50);
+  putSharedFields(out, e);
   put16(out, static_cast<std::uint32_t>(e.localExtra.size()));
   return out + e.name + e.localExtra;
 }
@@ -67,14 +72,7 @@ inline std::string centralHeader(const Entry& e) {
   std::string out;
   put32(out, 0x02014B50);
   put16(out, e.versionMadeBy);
-  put16(out, e.versionNeeded);
-  put16(out, e.flags);
-  put16(out, e.method);
-  put32(out, e.dosTime);
-  put32(out, crc32(e.data));
-  put32(out, static_cast<std::uint32_t>(e.data.size()));
-  put32(out, static_cast<std::uint32_t>(e.data.size()));
-  put16(out, static_cast<std::uint32_t>(e.name.size()));
+  putSharedFields(out, e);
   put16(out, static_cast<std::uint32_t>(e.centralExtra.size()));
   put16(out, static_cast<std::uint32_t>(e.comment.size()));
   put16(out, e.disk);
