@@ -14,6 +14,10 @@ using Arguments = std::vector<std::string>;
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1; // the operation failed; the reason is on stderr
 inline constexpr int kExitUsage = 2;   // the command line was not understood
+// The command finished, but not everything was done: files or entries were left out (each named
+// on stderr with its reason), or a listed directory had to be rebuilt or disagrees with its end
+// record.
+inline constexpr int kExitIncomplete = 3;
 
 struct Command {
   const char* name;
