@@ -19,8 +19,9 @@ namespace larkspur::inflate {
 // means fewer slides; every match fits behind the decoding limit, so none is ever split.
 inline constexpr std::size_t kDecodeRoom = 224 * 1024;
 inline constexpr std::size_t kBufferEnd = kWindowSize + kDecodeRoom;
-// Wide match copies may write up to 7 bytes past a match's end.
-inline constexpr std::size_t kCopySlack = 16;
+// The fast loop may pass the decoding limit by two literals before a match, and wide match
+// copies write up to 15 bytes past a match's end.
+inline constexpr std::size_t kCopySlack = 2 + 15 + 15;
 static_assert(kDecodeRoom > kMaxMatch);
 
 // The fast loop reads 8 bytes at a time, and one symbol group (length code, extra bits, distance
