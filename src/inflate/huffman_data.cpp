@@ -76,7 +76,7 @@ void InflateMachine::copyMatch(unsigned length, unsigned distance) {
 
 InflateMachine::Progress InflateMachine::decodeData(std::size_t limit) {
   for (;;) {
-    if (inEnd_ - in_ >= 8 && pos_ < limit && decodeFast(limit))
+    if (inEnd_ - in_ >= kFastLoopInput && pos_ < limit && decodeFast(limit))
       return Progress::Done;
     Progress progress;
     if (!decodeGroup(limit, progress))
@@ -151,8 +151,7 @@ bool InflateMachine::decodeFast(std::size_t limit) {
   unsigned bitCount = bitCount_;
   bool endOfBlock = false;
 
-  // Two refills per group read at most 16 bytes.
-  while (inEnd_ - in >= 16 && out < outLimit) {
+  while (inEnd_ - in >= kFastLoopInput && out < outLimit) {
     // Bits above bitCount may hold bytes already read; OR-ing the same bytes again is harmless.
     bits |= load64(in) << bitCount;
     in += (63 - bitCount) >> 3;

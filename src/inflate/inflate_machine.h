@@ -28,6 +28,8 @@ static_assert(kDecodeRoom > kMaxMatch);
 // code, extra bits) needs at most 48 bits, so a refill to 56 bits covers a whole group.
 inline constexpr unsigned kMaxGroupBits = 15 + 5 + 15 + 13;
 static_assert(kMaxGroupBits <= 56);
+// Input the fast loop needs in hand per pass: two 8-byte reads (the second after literals).
+inline constexpr std::ptrdiff_t kFastLoopInput = 16;
 inline constexpr unsigned kLitLenPrimaryBits = 10;
 inline constexpr unsigned kDistancePrimaryBits = 8;
 
