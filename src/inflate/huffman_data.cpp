@@ -33,22 +33,21 @@ constexpr std::uint64_t lowBits(unsigned count) {
 }
 
 // Copies a match forwards so that a distance shorter than the length repeats its pattern, in
-// 8- or 16-byte stores that may run up to 15 bytes past the end (the window keeps slack).
+// 8- or 16-byte stores that may run up to 29 bytes past the end (the window keeps slack).
 inline void copyForward(std::uint8_t* out, unsigned length, unsigned distance) {
   const std::uint8_t* from = out - distance;
   std::uint8_t* const end = out + length;
   if (distance >= 16) {
-    do {
+    // Most matches are short: two unconditional stores cover them without a loop branch.
+    std::memcpy(out, from, 16);
+    std::memcpy(out + 16, from + 16, 16);
+    for (out += 32, from += 32; out < end; out += 16, from += 16)
       std::memcpy(out, from, 16);
-      out += 16;
-      from += 16;
-    } while (out < end);
   } else if (distance >= 8) {
-    do {
+    std::memcpy(out, from, 8);
+    std::memcpy(out + 8, from + 8, 8);
+    for (out += 16, from += 16; out < end; out += 8, from += 8)
       std::memcpy(out, from, 8);
-      out += 8;
-      from += 8;
-    } while (out < end);
   } else if (distance == 1) {
     std::memset(out, *from, length);
   } else {

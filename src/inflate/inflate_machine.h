@@ -19,9 +19,10 @@ namespace larkspur::inflate {
 // means fewer slides; every match fits behind the decoding limit, so none is ever split.
 inline constexpr std::size_t kDecodeRoom = 224 * 1024;
 inline constexpr std::size_t kBufferEnd = kWindowSize + kDecodeRoom;
-// The fast loop may pass the decoding limit by two literals before a match, and wide match
-// copies write up to 15 bytes past a match's end.
-inline constexpr std::size_t kCopySlack = 2 + 15 + 15;
+// Matches start before the decoding limit plus two literals, so a match ends at most one byte
+// past kBufferEnd; wide copies store up to 15 bytes past a long match's end (and short ones stay
+// far from kBufferEnd).
+inline constexpr std::size_t kCopySlack = 1 + 15 + 16;
 static_assert(kDecodeRoom > kMaxMatch);
 
 // The fast loop reads 8 bytes at a time, and one symbol group (length code, extra bits, distance
