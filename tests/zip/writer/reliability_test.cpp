@@ -99,22 +99,6 @@ TEST_F(FullDisk, SmallFilesThatFillTheDiskRaiseNotEnoughRoomToo) {
 }
 #endif
 
-TEST_F(Reliability, ALeftoverCopyOfAnOldArchiveStopsTheUpdateAndBothStayAsTheyWere) {
-  zip({make("a.txt", "alpha", dosTime(2020, 1, 1))});
-  const std::string before = readFile(zipName());
-  const std::string leftover = zipName() + "$$$";
-  writeFile(leftover, "an earlier archive");
-  try {
-    zip({make("a.txt", "newer", dosTime(2021, 1, 1))});
-    FAIL() << "the update went ahead";
-  } catch (const ECommitFailed& e) {
-    EXPECT_NE(std::string(e.what()).find(leftover), std::string::npos) << e.what();
-  }
-  EXPECT_EQ(readFile(zipName()), before);
-  EXPECT_EQ(readFile(leftover), "an earlier archive");
-  EXPECT_TRUE(tempFiles().empty());
-}
-
 TEST_F(Reliability, TheArchiveNamedAmongTheFilesIsNotStoredInItself) {
   zip({make("a.txt", "alpha")});
   EXPECT_EQ(zip({zipName(), make("b.txt", "beta")}), 1);
