@@ -66,6 +66,11 @@ void TZipWriter::startSingleFile(ZipRun& run) {
       raiseIfCanceled();
       throw EArchiveBusy(writer_text::kArchiveInUse + ZipName());
     }
+    // Another run may have replaced the archive since this writer last read or wrote it, with
+    // a file of the same time and size; carrying over by stale offsets would corrupt entries.
+    // Only a pending comment change keeps the directory it was made in.
+    if (!EndRecord().Modified)
+      dropDirectory();
   }
   run.temp = std::make_unique<TempArchive>(ZipName());
   run.outputName = run.temp->Name();
