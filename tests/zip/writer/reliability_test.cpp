@@ -74,9 +74,9 @@ TEST_F(FullDisk, AnUpdateWithItsTemporaryFileOnTheFullDiskKeepsTheOldArchive) {
   EXPECT_EQ(diskFiles(), std::vector<std::string>{"old.zip"});
 }
 
-TEST_F(FullDisk, AnUpdateWhoseCopyOntoTheFullDiskFailsKeepsTheOldArchive) {
-  // The new archive is complete in the temporary folder on another file system; only the copy
-  // into the archive's place runs out of room.
+TEST_F(FullDisk, AnUpdateThatDoesNotFitBesideTheOldArchiveKeepsIt) {
+  // The new archive is built beside the old one, whatever TempPath says: the disk must hold
+  // both for a moment, and when it cannot, the old one stays.
   writer.SetZipName(onDisk("old.zip"));
   writer.FilesList = {make("first.bin", incompressibleBytes(60000, 4))};
   writer.Zip();
@@ -87,6 +87,21 @@ TEST_F(FullDisk, AnUpdateWhoseCopyOntoTheFullDiskFailsKeepsTheOldArchive) {
   EXPECT_EQ(diskFiles(), std::vector<std::string>{"old.zip"});
   EXPECT_TRUE(tempFiles().empty());
   EXPECT_EQ(archiveProblems(onDisk("old.zip")), "");
+}
+
+TEST_F(FullDisk, BlockFilesOfAFailedSetAreAllRemovedSoTheNextRunFits) {
+  TMultiZipInfo info;
+  info.MultiMode = TMultiMode::mmBlocks;
+  info.FirstBlockSize = 30000;
+  info.BlockSize = 30000;
+  writer.SetMultiZipInfo(info);
+  writer.SetZipName(onDisk("set.zip"));
+  writer.FilesList = {make("big.bin", incompressibleBytes(300000, 8))};
+  EXPECT_THROW(writer.Zip(), ENotEnoughRoom);
+  EXPECT_EQ(diskFiles(), std::vector<std::string>{});
+  writer.FilesList = {make("fits.bin", incompressibleBytes(50000, 9))};
+  writer.Zip();
+  EXPECT_EQ(diskFiles().size(), 2u); // set.001 and set.002
 }
 
 TEST_F(FullDisk, SmallFilesThatFillTheDiskRaiseNotEnoughRoomToo) {
