@@ -113,12 +113,16 @@ void TempArchive::PlaceOver(const std::string& zipName) {
   placed(zipName);
 }
 
+std::string ParkedCopyName(const std::string& zipName) {
+  return zipName + kParkedSuffix;
+}
+
 bool IsTempArchiveOf(const std::string& path, const std::string& zipName) {
   return SameFileName(paths::ExtractFilePath(path), paths::ExtractFilePath(zipName)) &&
          isTempNameOf(paths::ExtractFileName(path), paths::ExtractFileName(zipName));
 }
 
-std::vector<std::string> ClearLeftovers(const std::string& zipName) {
+std::vector<std::string> ClearLeftovers(const std::string& zipName, bool mentionParkedCopy) {
   std::vector<std::string> report;
   const std::string folder = folderOf(zipName);
   const std::string archiveFileName = paths::ExtractFileName(zipName);
@@ -134,13 +138,13 @@ std::vector<std::string> ClearLeftovers(const std::string& zipName) {
     if (platform::deleteFileIfUnused(temp))
       report.push_back(writer_text::kRemovedLeftover + temp);
   }
-  const std::string parked = zipName + kParkedSuffix;
+  const std::string parked = ParkedCopyName(zipName);
   if (platform::fileExists(parked)) {
     // Alone, it is the old archive of a run killed between its two renames. Beside an archive
     // it may be the better of the two (a copy into place that broke off), so it stays.
     if (!platform::fileExists(zipName) && platform::renameFile(parked, zipName))
       report.push_back(writer_text::kRestoredParked + zipName);
-    else
+    else if (mentionParkedCopy)
       report.push_back(writer_text::kParkedLeftAlone + parked);
   }
   return report;

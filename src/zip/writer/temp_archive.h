@@ -43,9 +43,13 @@ private:
 // Whether `path` is the name a run writing `zipName` gives its temporary file.
 bool IsTempArchiveOf(const std::string& path, const std::string& zipName);
 
+// Where earlier versions parked the old archive while replacing it: "<zipName>$$$".
+std::string ParkedCopyName(const std::string& zipName);
+
 // Clears what an interrupted run left beside `zipName`: temporary files nobody holds are
 // deleted, and an old archive parked as "<zipName>$$$" takes its name back when the archive is
-// missing. Returns one line for each thing done or found, for the user.
-std::vector<std::string> ClearLeftovers(const std::string& zipName);
+// missing. Returns one line for each thing done, for the user, and (with `mentionParkedCopy`)
+// one for a parked copy left alone beside the archive.
+std::vector<std::string> ClearLeftovers(const std::string& zipName, bool mentionParkedCopy);
 
 } // namespace larkspur::zip

@@ -57,8 +57,12 @@ void TZipWriter::tellUser(const std::string& text) {
 }
 
 void TZipWriter::startSingleFile(ZipRun& run) {
-  for (const std::string& line : ClearLeftovers(ZipName()))
+  // A copy left alone is mentioned once, not at every item the dialog adds.
+  const bool mentionParked = !SameFileName(parkedCopyMentioned_, ZipName());
+  for (const std::string& line : ClearLeftovers(ZipName(), mentionParked))
     tellUser(line);
+  if (platform::fileExists(ParkedCopyName(ZipName())))
+    parkedCopyMentioned_ = ZipName();
   run.updating = platform::fileExists(ZipName());
   if (run.updating) {
     run.lock.emplace(ZipName(), [this](const std::string& text) { tellUser(text); });

@@ -162,6 +162,8 @@ private:
   std::int32_t saveOnFirstDiskBase_ = 0;
   std::int32_t grownSaveOnFirstDisk_ = -1;
   std::shared_ptr<SpanMedia> spanMedia_;
+  // The archive whose old copy, left beside it by an interrupted run, the user was told about.
+  std::string parkedCopyMentioned_;
 };
 
 } // namespace larkspur::zip
