@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <ctime>
+#include <optional>
 #include <set>
 
 #include "platform/dos_time.h"
@@ -89,6 +90,39 @@ TEST(FileSystem, RenameNeverReplacesAnExistingFile) {
   EXPECT_FALSE(renameFile(dir.file("a"), dir.file("d")));
 }
 
+TEST(FileSystem, AReplaceInOneStepLeavesOnlyTheNewFileUnderTheName) {
+  TempDir dir;
+  writeFile(dir.file("new"), "NEW");
+  writeFile(dir.file("old"), "OLD");
+  std::optional<File> holder;
+  if constexpr (kCanMoveOpenFiles)
+    holder.emplace(File::open(dir.file("old"), Access::Read, Share::DenyNone));
+  ASSERT_TRUE(replaceFileAtomically(dir.file("new"), dir.file("old")));
+  EXPECT_EQ(readFile(dir.file("old")), "NEW");
+  EXPECT_FALSE(fileExists(dir.file("new")));
+  // A run that waited on the old file learns that the name leads elsewhere now.
+  if (holder) {
+    EXPECT_FALSE(holder->isNamedBy(dir.file("old")));
+  }
+}
+
+TEST(FileSystem, AFileHeldByItsWriterIsNeitherCreatedTwiceNorDeletedAsALeftover) {
+  TempDir dir;
+  const std::string name = dir.file("run.tmp");
+  {
+    File held = File::createNew(name);
+    ASSERT_TRUE(held.lockExclusive(false));
+    EXPECT_TRUE(held.isNamedBy(name));
+    EXPECT_THROW(File::createNew(name), FileCreateError);
+    EXPECT_FALSE(deleteFileIfUnused(name));
+    // Another locker (another run) is refused while the writer holds it.
+    File other = File::open(name, Access::Read, Share::DenyNone);
+    EXPECT_FALSE(other.lockExclusive(false));
+  }
+  EXPECT_TRUE(deleteFileIfUnused(name));
+  EXPECT_FALSE(fileExists(name));
+}
+
 TEST(FileSystem, CopyReplacesTargetAndKeepsTime) {
   TempDir dir;
   writeFile(dir.file("a"), std::string(100000, 'q'));
@@ -153,7 +187,7 @@ TEST(System, MessageBoxAndPumpReturn) {
 TEST(System, InterruptSetsTheCancelFlag) {
   installInterruptHandler();
   EXPECT_FALSE(cancelRequested());
-  std::raise(SIGINT);
+  std::raise(SIGTERM); // like Ctrl-C: the run stops and cleans up, the process is not ended
   EXPECT_TRUE(cancelRequested());
 }
 #endif

@@ -1,6 +1,7 @@
 // The platform file on POSIX: a file descriptor. Share modes have no POSIX equivalent that other
 // programs honour, so they are accepted and not enforced.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +50,15 @@ File File::create(const std::string& name) {
   auto impl = std::make_unique<Impl>();
   impl->name = name;
   impl->fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (impl->fd < 0)
+    throw FileCreateError("Cannot create file \"" + name + "\". " + reason());
+  return File(std::move(impl));
+}
+
+File File::createNew(const std::string& name) {
+  auto impl = std::make_unique<Impl>();
+  impl->name = name;
+  impl->fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (impl->fd < 0)
     throw FileCreateError("Cannot create file \"" + name + "\". " + reason());
   return File(std::move(impl));
@@ -137,6 +147,29 @@ bool File::setSize(std::int64_t size) {
 
 void File::flushToDisk() {
   ::fsync(impl_->fd);
+}
+
+bool File::lockExclusive(bool wait) {
+  // flock, not fcntl: its lock belongs to this open file, so closing another descriptor of the
+  // same file elsewhere in the process does not drop it.
+  for (;;) {
+    if (::flock(impl_->fd, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0)
+      return true;
+    // A file system without locks: nothing to wait for, and refusing would forbid every write.
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL)
+      return true;
+    if (errno != EINTR || !wait)
+      return false;
+    if (cancelRequested())
+      return false; // the wait was interrupted on purpose
+  }
+}
+
+bool File::isNamedBy(const std::string& name) {
+  struct stat mine {};
+  struct stat named {};
+  return ::fstat(impl_->fd, &mine) == 0 && ::stat(name.c_str(), &named) == 0 &&
+         mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
 }
 
 } // namespace larkspur::platform

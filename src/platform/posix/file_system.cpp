@@ -1,6 +1,7 @@
 // Attributes, times, temporary names and whole-file operations on POSIX, with the results the
 // Windows calls give (a rename never replaces an existing file, a copy replaces its target).
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,11 +115,44 @@ bool renameFile(const std::string& from, const std::string& to) {
     return true;
   if (errno != EINVAL && errno != ENOSYS)
     return false;
-  // File systems without RENAME_NOREPLACE: check first, as MoveFileA refuses to replace.
+  // File systems without RENAME_NOREPLACE: a hard link is refused just as atomically when the
+  // name exists; then the old name goes.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST)
+    return false;
+  // No hard links either (some network and FAT file systems): check, then move. Two runs may
+  // meet in between here, a risk only such file systems keep.
   struct stat st {};
   if (::lstat(to.c_str(), &st) == 0)
     return false;
   return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool replaceFileAtomically(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void flushDirectory(const std::string& directory) {
+  const int fd =
+      ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool deleteFileIfUnused(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  // The writer of a temporary file holds this lock until the file has its final name.
+  const bool unused = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  const bool deleted = unused && ::unlink(name.c_str()) == 0;
+  ::close(fd);
+  return deleted;
 }
 
 bool deleteFile(const std::string& name) {

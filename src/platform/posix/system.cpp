@@ -17,9 +17,17 @@ namespace {
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void onInterrupt(int) {
-  interrupted.store(true);
+// The first signal asks the running operation to stop and clean up; a second one ends the
+// process the default way (only async-signal-safe calls here).
+extern "C" void onInterrupt(int signal) {
+  if (interrupted.exchange(true)) {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+  }
 }
+
+// Ctrl-C, a kill without -9, and the terminal going away.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 } // namespace
 
@@ -59,7 +67,9 @@ void installInterruptHandler() {
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
+  // No SA_RESTART: a wait for another run's lock ends at the signal.
+  for (const int signal : kStopSignals)
+    ::sigaction(signal, &action, nullptr);
 }
 
 int messageBox(const std::string& text, const std::string& caption, unsigned) {

@@ -21,6 +21,9 @@ namespace {
 
 // ReadFile/WriteFile take 32-bit counts; larger transfers go in pieces.
 constexpr std::size_t kMaxChunk = 1u << 30;
+// Where the run lock lies: the last byte below 2^63, which no file reaches.
+constexpr DWORD kLockOffsetLow = 0xFFFFFFFEu;
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
 
 DWORD shareBits(Share share) {
   switch (share) {
@@ -60,6 +63,19 @@ File File::create(const std::string& name) {
   impl->name = name;
   impl->handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (impl->handle == INVALID_HANDLE_VALUE)
+    throw FileCreateError("Cannot create file \"" + name + "\". " +
+                          win32::systemReason(GetLastError()));
+  return File(std::move(impl));
+}
+
+File File::createNew(const std::string& name) {
+  auto impl = std::make_unique<Impl>();
+  impl->name = name;
+  // Without delete sharing: nobody removes the file while it is being written.
+  impl->handle =
+      CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (impl->handle == INVALID_HANDLE_VALUE)
     throw FileCreateError("Cannot create file \"" + name + "\". " +
                           win32::systemReason(GetLastError()));
@@ -147,6 +163,33 @@ bool File::setSize(std::int64_t size) {
 
 void File::flushToDisk() {
   FlushFileBuffers(impl_->handle);
+}
+
+bool File::lockExclusive(bool wait) {
+  // One byte far beyond any data: byte-range locks are mandatory on Windows, and this one must
+  // not keep anybody from reading the archive.
+  OVERLAPPED where{};
+  where.Offset = kLockOffsetLow;
+  where.OffsetHigh = kLockOffsetHigh;
+  const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+  return LockFileEx(impl_->handle, flags, 0, 1, 0, &where) != 0;
+}
+
+bool File::isNamedBy(const std::string& name) {
+  BY_HANDLE_FILE_INFORMATION mine{};
+  BY_HANDLE_FILE_INFORMATION named{};
+  if (!GetFileInformationByHandle(impl_->handle, &mine))
+    return false;
+  // No access asked: only the file's identity is read.
+  const HANDLE other =
+      CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (other == INVALID_HANDLE_VALUE)
+    return false;
+  const bool ok = GetFileInformationByHandle(other, &named) != 0;
+  CloseHandle(other);
+  return ok && mine.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+         mine.nFileIndexHigh == named.nFileIndexHigh && mine.nFileIndexLow == named.nFileIndexLow;
 }
 
 } // namespace larkspur::platform

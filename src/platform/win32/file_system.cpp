@@ -75,6 +75,19 @@ bool renameFile(const std::string& from, const std::string& to) {
   return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
+bool replaceFileAtomically(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// NTFS and FAT record a new name with the file itself; FlushFileBuffers covers it.
+void flushDirectory(const std::string&) {}
+
+bool deleteFileIfUnused(const std::string& name) {
+  // A writer holds its temporary file without delete sharing, so this fails while it runs.
+  return DeleteFileA(name.c_str()) != 0;
+}
+
 bool deleteFile(const std::string& name) {
   return DeleteFileA(name.c_str()) != 0;
 }

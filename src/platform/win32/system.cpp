@@ -17,8 +17,8 @@ std::atomic<bool> interrupted{false};
 BOOL WINAPI onConsoleControl(DWORD type) {
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT)
     return FALSE;
-  interrupted.store(true);
-  return TRUE;
+  // A second Ctrl-C goes to the default handler, which ends the process.
+  return interrupted.exchange(true) ? FALSE : TRUE;
 }
 
 // A label on any file system Windows supports fits in this many bytes.

@@ -31,13 +31,21 @@ std::int64_t BlockOutput::firstRoom() {
 }
 
 std::string BlockOutput::firstName() {
+  blocksCreated_ = 1;
   return blockName(0);
 }
 
 std::string BlockOutput::nextDisk() {
   setActiveDisk(activeDisk() + 1);
   room_ = writer_.MultiZipInfo().BlockSize;
+  blocksCreated_ = activeDisk() + 1;
   return blockName(activeDisk());
+}
+
+void BlockOutput::Discard() {
+  for (int disk = 0; disk < blocksCreated_; ++disk)
+    platform::deleteFile(blockName(disk));
+  blocksCreated_ = 0;
 }
 
 void BlockOutput::finish() {

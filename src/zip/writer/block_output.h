@@ -13,6 +13,9 @@ class BlockOutput final : public MultiDiskOutput {
 public:
   using MultiDiskOutput::MultiDiskOutput;
 
+  // Every block file of this run goes: a part of a set is of no use, and would fill the disk.
+  void Discard() override;
+
 private:
   void checkSettings() override;
   std::int64_t firstRoom() override;
@@ -23,7 +26,8 @@ private:
   // The file of disk `disk` (from 0): ZipName with the extension ".001" for disk 0.
   std::string blockName(int disk) const;
 
-  std::string zipName_; // the name asked for; ZipName changes at the end
+  std::string zipName_;   // the name asked for; ZipName changes at the end
+  int blocksCreated_ = 0; // block files this run created, from name.001 on
 };
 
 // `name` with its extension replaced by "." and `number` in three digits or more ("%3.3d").

@@ -7,6 +7,7 @@
 #include "zip/format/wildcard_match.h"
 #include "zip/format/zip_helpers.h"
 #include "zip/writer/storage_name.h"
+#include "zip/writer/temp_archive.h"
 #include "zip/writer/zip_limits.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
@@ -116,8 +117,8 @@ void FileListExpander::searchWildcard(std::string entry, std::vector<std::string
     if (excluded(path))
       continue;
     writer_.pumpAndCheckCancel();
-    if (SameFileName(path, writer_.ZipName()))
-      continue; // never the archive itself
+    if (SameFileName(path, writer_.ZipName()) || IsTempArchiveOf(path, writer_.ZipName()))
+      continue; // never the archive itself, nor another run's version of it being written
     if (writer_.SkipIfArchiveBitNotSet() &&
         (platform::fileAttributes(path) & static_cast<std::int32_t>(platform::faArchive)) == 0) {
       continue;

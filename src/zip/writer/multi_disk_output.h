@@ -42,6 +42,10 @@ public:
 
   std::int64_t RoomLeft();
 
+  // After a failure: deletes what the set's files this run wrote where they can still be
+  // reached (block files; disks already handed back stay as they are).
+  virtual void Discard() {}
+
 protected:
   // Refuses settings the mode cannot write with, before anything is written.
   virtual void checkSettings() {}

@@ -35,6 +35,19 @@ public:
   using Error::Error;
 };
 
+// Another run holds the archive (on systems where this run cannot wait for it).
+class EArchiveBusy : public Error {
+public:
+  using Error::Error;
+};
+
+// Another run created the archive between this run's start and its commit; Zip then adds to
+// that archive instead.
+class EArchiveCreatedMeanwhile : public Error {
+public:
+  using Error::Error;
+};
+
 // A multi-disk set that cannot be written as asked (settings, an existing file, a disk too small
 // for a record, a platform without removable drives).
 class EWriterMode : public Error {

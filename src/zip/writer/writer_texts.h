@@ -17,9 +17,21 @@ inline constexpr char kTooManyEntries[] =
 inline constexpr char kEntryUses64Bit[] =
     "Entry uses 64-bit zip extensions and cannot be carried over: ";
 inline constexpr char kFileChangedWhileRead[] = "File changed while it was being zipped: ";
-// A copy of an old archive left by an earlier failure; it is the user's to look at, not ours.
-inline constexpr char kOldCopyInTheWay[] =
-    "The archive was not replaced; move or delete the earlier copy first: ";
+// Runs that meet on one archive, and what an interrupted run left behind.
+inline constexpr char kArchiveInUse[] =
+    "The archive is being changed by another run; try again when it has finished: ";
+inline constexpr char kWaitingForArchive[] = "Waiting for another run to finish with ";
+inline constexpr char kArchiveVanished[] =
+    "The archive was removed by another program while this run waited for it: ";
+inline constexpr char kArchiveCreatedMeanwhile[] =
+    "Another run created the archive while this one was writing it: ";
+inline constexpr char kArchiveNotPlaced[] = "The new archive could not be given its name: ";
+inline constexpr char kRemovedLeftover[] = "Removed a temporary file left by an interrupted run: ";
+inline constexpr char kRestoredParked[] =
+    "An interrupted run had left the archive as the copy with \"$$$\" appended; put it back: ";
+inline constexpr char kParkedLeftAlone[] =
+    "An older copy of the archive, left by an interrupted run, was not touched: ";
+inline constexpr char kLeftoverCaption[] = "Warning";
 
 // Multi-disk output: the configuration file's two messages (shown, never raised), then what
 // refuses a set before or while it is written.

@@ -1,24 +1,22 @@
-// Zip from start to commit: expansion, the choice between writing in place and rebuilding
-// through a temporary file, carry-over, new entries, the directory, the commit that puts the
-// new archive in place, and the clean-up that runs whatever happened.
+// Zip from start to commit: expansion, the temporary file beside the archive (and the lock on
+// an archive being updated), carry-over, new entries, the directory, the commit that moves the
+// new archive into place in one step, and the clean-up that runs whatever happened.
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "zip/format/replace_file.h"
 #include "zip/format/zip_helpers.h"
 #include "zip/writer/carry_over.h"
 #include "zip/writer/entry_writer.h"
 #include "zip/writer/file_list_expansion.h"
 #include "zip/writer/multi_disk_output.h"
+#include "zip/writer/temp_archive.h"
 #include "zip/writer/writer_errors.h"
+#include "zip/writer/writer_texts.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
 
 namespace larkspur::zip {
 
 namespace {
-
-// Suffix under which the old archive waits while the new one takes its name.
-constexpr char kSavedSuffix[] = "$$$";
 
 // The name without leading and trailing blanks and control characters.
 bool blankName(const std::string& name) {
@@ -39,6 +37,50 @@ std::int32_t TZipWriter::Zip() {
 }
 
 std::int32_t TZipWriter::runZip() {
+  const std::vector<std::string> requested = FilesList;
+  try {
+    return runOnce();
+  } catch (const EArchiveCreatedMeanwhile&) {
+    // Another run created the archive while this one wrote a new one: nothing of either may be
+    // lost, so this run's files go into that archive as an update.
+    FilesList = requested;
+    return runOnce();
+  }
+}
+
+void TZipWriter::tellUser(const std::string& text) {
+  if (OnMessage)
+    OnMessage(*this, text);
+  else
+    platform::messageBox(text, writer_text::kLeftoverCaption,
+                         platform::mbOk | platform::mbIconWarning);
+}
+
+void TZipWriter::startSingleFile(ZipRun& run) {
+  // A copy left alone is mentioned once, not at every item the dialog adds.
+  const bool mentionParked = !SameFileName(parkedCopyMentioned_, ZipName());
+  for (const std::string& line : ClearLeftovers(ZipName(), mentionParked))
+    tellUser(line);
+  if (platform::fileExists(ParkedCopyName(ZipName())))
+    parkedCopyMentioned_ = ZipName();
+  run.updating = platform::fileExists(ZipName());
+  if (run.updating) {
+    run.lock.emplace(ZipName(), [this](const std::string& text) { tellUser(text); });
+    if (!run.lock->Held()) {
+      raiseIfCanceled();
+      throw EArchiveBusy(writer_text::kArchiveInUse + ZipName());
+    }
+    // Another run may have replaced the archive since this writer last read or wrote it, with
+    // a file of the same time and size; carrying over by stale offsets would corrupt entries.
+    // Only a pending comment change keeps the directory it was made in.
+    if (!EndRecord().Modified)
+      dropDirectory();
+  }
+  run.temp = std::make_unique<TempArchive>(ZipName());
+  run.outputName = run.temp->Name();
+}
+
+std::int32_t TZipWriter::runOnce() {
   CancelRequested = false;
   if (blankName(ZipName())) {
     FilesList.clear();
@@ -70,8 +112,7 @@ std::int32_t TZipWriter::runZip() {
       run.multi = MakeMultiDiskOutput(*this, run);
       run.outputName = run.multi->Start();
     } else {
-      run.updating = platform::fileExists(ZipName());
-      run.outputName = run.updating ? MakeTempFileName(tempFolder()) : ZipName();
+      startSingleFile(run);
     }
     if (run.updating) {
       OpenArchive();
@@ -145,15 +186,11 @@ void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
   run.ReleaseBuffers();
   // Taken before the first disk may be asked back for the configuration file.
   const int lastDisk = activeDisk_;
-  if (run.multi)
+  if (run.multi) {
     run.multi->Commit();
-  else
+  } else {
     run.CloseOutput();
-  if (run.updating) {
-    const std::string name = ZipName();
-    ClearArchive();
-    TZipReader::SetZipName(name);
-    replaceArchive(run.outputName, name);
+    placeArchive(run);
   }
   run.committedOutput = true;
   if (run.disposeList)
@@ -168,37 +205,22 @@ void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
   diskCount_ = lastDisk + 1;
 }
 
-void TZipWriter::replaceArchive(const std::string& temp, const std::string& name) {
-  // The new archive first moves beside the old one, copied when it was built on another volume,
-  // so that ReplaceFile can rename: its fallback copies over the old archive in place, which a
-  // full disk would leave destroyed. A leftover "$$$" would force that fallback too.
-  std::string staged = temp;
-  try {
-    if (platform::fileExists(name + kSavedSuffix))
-      throw ECommitFailed(writer_text::kOldCopyInTheWay + name + kSavedSuffix);
-    if (!SameFileName(paths::ExtractFilePath(temp), paths::ExtractFilePath(name)))
-      staged = stageBeside(temp, name);
-    ReplaceFile(staged, name); // puts the old archive back itself when it fails
-  } catch (...) {
-    platform::deleteFile(staged);
-    platform::deleteFile(temp);
-    throw;
+void TZipWriter::placeArchive(ZipRun& run) {
+  if (!run.updating) {
+    // Refuses to replace: of two runs creating one archive, only one can succeed here.
+    if (!run.temp->PlaceAsNew(ZipName()))
+      throw EArchiveCreatedMeanwhile(writer_text::kArchiveCreatedMeanwhile + ZipName());
+    return;
   }
-  platform::deleteFile(staged);
-  platform::deleteFile(temp);
-}
-
-std::string TZipWriter::stageBeside(const std::string& temp, const std::string& name) {
-  const std::string staged = MakeTempFileName(paths::ExtractFilePath(name));
-  platform::deleteFile(staged); // a rename does not replace
-  if (platform::renameFile(temp, staged))
-    return staged;
-  if (!platform::copyFile(temp, staged)) {
-    platform::deleteFile(staged);
-    throw ENotEnoughRoom();
-  }
-  platform::deleteFile(temp);
-  return staged;
+  const std::string name = ZipName();
+  ClearArchive();
+  TZipReader::SetZipName(name);
+  // Where the archive cannot be replaced while open, the lock's handle must go first; the
+  // replace then fails cleanly if another run opened it in between.
+  if (!platform::kCanMoveOpenFiles)
+    run.lock.reset();
+  run.temp->PlaceOver(name);
+  run.lock.reset();
 }
 
 void TZipWriter::disposeFiles(const std::vector<std::string>& files) {

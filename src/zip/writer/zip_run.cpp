@@ -13,8 +13,14 @@ ZipRun::ZipRun(TZipWriter& writer) : writer_(writer) {}
 ZipRun::~ZipRun() = default;
 
 void ZipRun::openFile(const std::string& name) {
-  file_ =
-      std::make_unique<TLFNFileStream>(name, StreamBufferSize, writer_.FlushFilesOnClose, fmCreate);
+  // The temporary file exists already, held by its guard, which also puts it on disk.
+  if (temp && name == temp->Name()) {
+    file_ = std::make_unique<TLFNFileStream>(name, StreamBufferSize, false,
+                                             fmOpenReadWrite | fmShareDenyNone);
+  } else {
+    file_ = std::make_unique<TLFNFileStream>(name, StreamBufferSize, writer_.FlushFilesOnClose,
+                                             fmCreate);
+  }
   output_ = std::make_unique<ArchiveOutput>(*file_, writer_.Limits());
 }
 
@@ -51,8 +57,14 @@ void ZipRun::CloseOutput() {
 void ZipRun::DiscardOutput() {
   output_.reset();
   file_.reset();
+  if (temp) {
+    temp.reset(); // deletes it
+    return;
+  }
   if (!outputName.empty())
     platform::deleteFile(outputName);
+  if (multi)
+    multi->Discard();
 }
 
 const TZipHeaderInfo* ZipRun::indexed(const std::string& directory,

@@ -14,7 +14,9 @@
 #include "zip/format/lfn_file_stream.h"
 #include "zip/format/sorted_zip.h"
 #include "zip/format/zip_header_info.h"
+#include "zip/writer/archive_lock.h"
 #include "zip/writer/archive_output.h"
+#include "zip/writer/temp_archive.h"
 
 namespace larkspur::zip {
 
@@ -28,13 +30,15 @@ public:
   ZipRun(const ZipRun&) = delete;
   ZipRun& operator=(const ZipRun&) = delete;
 
-  // Creates (truncating) the output file and the empty directory structures.
+  // Opens the output (the temporary file, or a multi-disk set's first file, created or
+  // emptied) and creates the empty directory structures.
   void CreateOutput(const std::string& name);
   // Creates the next output file of a multi-disk set once CloseOutput finished the last one.
   void OpenNextOutput(const std::string& name);
   // Flushes and closes the output; raises ENotEnoughRoom when the last bytes did not fit.
   void CloseOutput();
-  // Closes the output without flushing and deletes the output file (the failure path).
+  // Closes the output without flushing and deletes the output file, and for a multi-disk set
+  // every file this run finished (the failure path).
   void DiscardOutput();
 
   // Whether the new archive already holds an entry of this directory and file name (compared
@@ -64,6 +68,10 @@ public:
 
   std::string outputName;
   bool updating = false;
+  // A single-file archive is written here and moved into place at the commit.
+  std::unique_ptr<TempArchive> temp;
+  // Held by an update for its whole run.
+  std::optional<ArchiveLock> lock;
   // The new archive is in place: a later failure must not delete it.
   bool committedOutput = false;
   std::int32_t count = 0;

@@ -44,6 +44,7 @@ void TZipWriter::Assign(const TZipWriter& source) {
   OnEndZip = source.OnEndZip;
   OnDisposeFile = source.OnDisposeFile;
   OnDeleteEntry = source.OnDeleteEntry;
+  OnMessage = source.OnMessage;
   OnNoSuchFile = source.OnNoSuchFile;
   OnZipComplete = source.OnZipComplete;
   OnUpdate = source.OnUpdate;

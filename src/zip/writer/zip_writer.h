@@ -1,6 +1,7 @@
 // TZipWriter: the archive-writing component. It inherits the reader (archive name, file list,
 // root folder, the archive's directory) and adds the writing settings, the events and Zip, which
-// turns FilesList into a committed archive, written in place or rebuilt through a temporary file.
+// turns FilesList into a committed archive, written under a temporary name beside it and moved
+// into place at the end.
 #pragma once
 
 #include <cstdint>
@@ -95,6 +96,10 @@ public:
   TZipCompleteEvent OnZipComplete;
   // Belongs to an entry-deletion mode nothing starts; never fired.
   TZipSkipFileEvent OnDeleteEntry;
+  // What the writer did on its own that the user should know: a leftover of an interrupted run
+  // cleared or put back, a wait for another run. Unassigned: a plain message box (on POSIX a
+  // line on stderr).
+  TZipFileEvent OnMessage;
 
 protected:
   void SetLimits(const ZipLimits& limits) { limits_ = limits; }
@@ -109,8 +114,15 @@ private:
   friend class MultiDiskOutput;
   friend class SpanOutput;
 
-  // Zip without OnZipComplete (also used to write a pending comment before a name change).
+  // Zip without OnZipComplete (also used to write a pending comment before a name change);
+  // a first write that another run beat to the name is done again as an update.
   std::int32_t runZip();
+  std::int32_t runOnce();
+  // A single-file archive: leftovers cleared, the archive held when it exists, the temporary
+  // file created.
+  void startSingleFile(ZipRun& run);
+  // Tells the user what the writer did on its own (leftovers cleared, a wait for another run).
+  void tellUser(const std::string& text);
   // Lets the host process messages when allowed, then raises EUserCanceled when a cancel was
   // requested (by the host or by Ctrl-C in a terminal).
   void pumpAndCheckCancel();
@@ -124,9 +136,8 @@ private:
   void initEndRecord(ZipRun& run);
   std::string tempFolder() const;
   void commit(ZipRun& run, TZipSortMode sortMode);
-  void replaceArchive(const std::string& temp, const std::string& name);
-  // Moves or copies the rebuilt archive into the folder of `name`; returns its new name.
-  std::string stageBeside(const std::string& temp, const std::string& name);
+  // Moves the finished temporary file into the archive's place.
+  void placeArchive(ZipRun& run);
   void disposeFiles(const std::vector<std::string>& files);
   SpanMedia& spanMedia();
 
@@ -151,6 +162,8 @@ private:
   std::int32_t saveOnFirstDiskBase_ = 0;
   std::int32_t grownSaveOnFirstDisk_ = -1;
   std::shared_ptr<SpanMedia> spanMedia_;
+  // The archive whose old copy, left beside it by an interrupted run, the user was told about.
+  std::string parkedCopyMentioned_;
 };
 
 } // namespace larkspur::zip

@@ -11,6 +11,7 @@
 #include "support/file_contents.h"
 #include "support/host_tools.h"
 #include "support/temp_dir.h"
+#include "zip/writer/temp_archive.h"
 #include "zip/writer/zip_writer.h"
 
 namespace larkspur::zip::test {
@@ -80,11 +81,16 @@ protected:
     return result;
   }
 
-  // Files left in the writer's temporary folder.
+  // Files left in the writer's temporary folder, and temporary versions of the archive left
+  // beside it.
   std::vector<std::string> tempFiles() const {
     std::vector<std::string> left;
     for (platform::DirectoryFind f(temp() + kSep + "*.*"); f.ok(); f.advance()) {
       if (f.current().name != "." && f.current().name != "..")
+        left.push_back(f.current().name);
+    }
+    for (platform::DirectoryFind f(dir.path() + kSep + "*.*"); f.ok(); f.advance()) {
+      if (IsTempArchiveOf(dir.file(f.current().name), zipName()))
         left.push_back(f.current().name);
     }
     return left;
