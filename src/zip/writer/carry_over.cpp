@@ -159,9 +159,9 @@ bool CarryOver::replaces(int index, const std::string& spec) const {
 void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) {
   TStream& in = *writer_.ArchiveStream();
   TStream& out = run_.Output();
-  // Entries usually follow each other: a seek (and the refill it forces) only where they do not.
-  if (readPosition_ != stored.LocalHeaderOffset)
-    in.Seek(stored.LocalHeaderOffset, 0);
+  // Always sought: loading a comment or checking the headers reads elsewhere in between. Where
+  // entries follow each other the stream already stands there and keeps its buffer.
+  in.Seek(stored.LocalHeaderOffset, 0);
   unsigned char local[kLocalHeaderSize];
   record::FieldReader fields(local);
   if (in.Read(local, kLocalHeaderSize) != kLocalHeaderSize ||
@@ -177,8 +177,6 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   const std::uint64_t rest =
       std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
   copyBytes(in, out, rest, copyBuffer_, [this] { writer_.raiseIfCanceled(); });
-  readPosition_ = std::int64_t{stored.LocalHeaderOffset} + kLocalHeaderSize + nameLength +
-                  static_cast<std::int64_t>(rest);
   if (header.HasDataDescriptor()) {
     // The descriptor that the flag announces is written anew from the directory's values, so
     // the entry stays as its flags describe it whatever form the old one had.

@@ -41,7 +41,6 @@ private:
   ZipRun& run_;
   EntryWriter& entries_;
   std::vector<std::uint8_t> copyBuffer_;
-  std::int64_t readPosition_ = -1; // where the archive stream stands, -1 when not known
 };
 
 } // namespace larkspur::zip
