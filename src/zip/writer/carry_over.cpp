@@ -7,6 +7,7 @@
 
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "zip/format/local_header_check.h"
 #include "zip/format/reader_texts.h"
 #include "zip/format/record_bytes.h"
 #include "zip/format/zip_helpers.h"
@@ -61,6 +62,7 @@ void CarryOver::Run() {
   TSortedZip& entries = *writer_.Entries();
   for (int i = 0; i < entries.ItemCount(); ++i)
     checkCopyable(*entries.Get(i));
+  checkArchiveIntact();
 
   // A copy: the events fired below may change FilesList, which must not move under the loop.
   std::vector<std::string> files = writer_.FilesList;
@@ -142,6 +144,21 @@ std::vector<std::size_t> CarryOver::assignStrings(const std::vector<std::string>
     candidates.erase(pick);
   }
   return stringFor;
+}
+
+void CarryOver::checkArchiveIntact() {
+  // A directory that is not the archive's whole directory would silently drop what it lacks.
+  if (!writer_.DirectoryProblem().empty()) {
+    throw EDamagedArchive(std::string(writer_text::kArchiveLeftAlone) +
+                          writer_text::kDoubtfulDirectory + writer_.DirectoryProblem());
+  }
+  const auto bad = FindUncopyableEntry(*writer_.ArchiveStream(), *writer_.Entries(),
+                                       writer_.EndRecord().CentralOffset);
+  if (bad) {
+    throw EDamagedArchive(std::string(writer_text::kArchiveLeftAlone) +
+                          writer_text::kUncopyableEntry1 + bad->name +
+                          writer_text::kUncopyableEntry2 + bad->reason);
+  }
 }
 
 bool CarryOver::holdsFile(const TZipHeaderInfo& entry, const std::string& spec) const {

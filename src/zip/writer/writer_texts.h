@@ -17,6 +17,11 @@ inline constexpr char kTooManyEntries[] =
 inline constexpr char kEntryUses64Bit[] =
     "Entry uses 64-bit zip extensions and cannot be carried over: ";
 inline constexpr char kFileChangedWhileRead[] = "File changed while it was being zipped: ";
+// An update that would lose or garble entries of the old archive refuses before it writes.
+inline constexpr char kArchiveLeftAlone[] = "The archive was left as it was: an update would lose ";
+inline constexpr char kUncopyableEntry1[] = "or damage the entry \"";
+inline constexpr char kUncopyableEntry2[] = "\": ";
+inline constexpr char kDoubtfulDirectory[] = "entries, since ";
 // A copy of an old archive left by an earlier failure; it is the user's to look at, not ours.
 inline constexpr char kOldCopyInTheWay[] =
     "The archive was not replaced; move or delete the earlier copy first: ";
