@@ -1,11 +1,9 @@
-// Two passes: the central names in the order they are stored, then the local headers in the
-// order they lie, so the buffered stream mostly reads forward. Names are compared as stored.
+// One pass over the local headers in the order they lie, so the buffered stream reads forward.
+// Names are compared as stored, byte for byte but for the separator.
 #include "zip/format/local_header_check.h"
 
 #include <algorithm>
-#include <vector>
 
-#include "zip/format/stored_name.h"
 #include "zip/format/zip_header_info.h"
 #include "zip/format/zip_signatures.h"
 
@@ -17,7 +15,6 @@ namespace {
 constexpr int kLocalFlagsOffset = 6;
 constexpr int kLocalSizesOffset = 18;
 constexpr int kLocalNameLengthOffset = 26;
-constexpr int kCentralNameLengthOffset = 28;
 // A size field that defers to a 64-bit extension says nothing about the size.
 constexpr std::uint32_t kSizeInExtension = 0xFFFFFFFF;
 
@@ -41,21 +38,6 @@ std::string comparableName(std::string name) {
   return name;
 }
 
-// The stored name of the central header at `position`, or nothing when it cannot be read.
-std::optional<std::string> centralName(TStream& archive, std::int64_t position) {
-  unsigned char fixed[kCentralHeaderSize];
-  if (!readAt(archive, position, fixed, kCentralHeaderSize) ||
-      u32At(fixed, 0) != kCentralHeaderSignature) {
-    return std::nullopt;
-  }
-  std::string name(u16At(fixed, kCentralNameLengthOffset), '\0');
-  if (archive.Read(name.data(), static_cast<std::int64_t>(name.size())) !=
-      static_cast<std::int64_t>(name.size())) {
-    return std::nullopt;
-  }
-  return comparableName(std::move(name));
-}
-
 std::string displayName(const TZipHeaderInfo& entry) {
   return entry.Directory() + entry.FileName();
 }
@@ -65,16 +47,6 @@ std::string displayName(const TZipHeaderInfo& entry) {
 std::optional<UncopyableEntry> FindUncopyableEntry(TStream& archive, const TSortedZip& entries,
                                                    std::int64_t dataEnd) {
   const int count = entries.ItemCount();
-  // The bytes of the central header when it is there to read; an entry this program wrote
-  // itself has no recorded header position and its name is stored as the engine stores names.
-  std::vector<std::string> names(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    const TZipHeaderInfo& entry = *entries.Get(i);
-    names[static_cast<std::size_t>(i)] =
-        centralName(archive, entry.CentralHeaderPosition)
-            .value_or(comparableName(
-                EncodeStoredName(entry.Directory(), entry.FileName(), SystemNameRules())));
-  }
   dataEnd = std::min(dataEnd, archive.Size());
   for (int i = 0; i < count; ++i) {
     const TZipHeaderInfo& entry = *entries.Get(i);
@@ -93,7 +65,7 @@ std::optional<UncopyableEntry> FindUncopyableEntry(TStream& archive, const TSort
         static_cast<std::int64_t>(localName.size())) {
       return fail("its local header is cut off");
     }
-    if (comparableName(localName) != names[static_cast<std::size_t>(i)])
+    if (comparableName(localName) != comparableName(entry.StoredName()))
       return fail("its local header names \"" + localName + "\"");
     const bool sizesFollowData = (u16At(fixed, kLocalFlagsOffset) & kFlagDataDescriptor) != 0;
     const std::uint32_t packed = u32At(fixed, kLocalSizesOffset);

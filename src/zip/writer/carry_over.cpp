@@ -73,6 +73,7 @@ void CarryOver::Run() {
     const TZipHeaderInfo& stored = *entries.Get(i);
     auto header = std::make_unique<TZipHeaderInfo>();
     header->Assign(stored);
+    header->KeepNameAsRead();
     if (stored.HasComment() && !stored.FileComment()) {
       header->SetFileComment(writer_.EntryComment(i));
     }
