@@ -1,6 +1,8 @@
 // larkspur-zip list: the directory of an archive as the reader sees it, one entry per line,
 // then the archive comment. This is also how archives made elsewhere are checked from outside.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "cli/commands.h"
@@ -19,7 +21,9 @@ const char kListUsage[] =
     "    entry comment when there is one; then \"comment: \" and the archive comment.\n"
     "    MODE: name, filename, directory, date, packed, size, rate, none (the stored order).\n"
     "    Without an end record: --assume-multi (the default) reports an incomplete archive,\n"
-    "    --assume-bad rebuilds the directory from the local headers, --assume-not-zip refuses.\n";
+    "    --assume-bad rebuilds the directory from the local headers, --assume-not-zip refuses.\n"
+    "    Exit status 3: listed, but the directory was rebuilt or disagrees with its end record,\n"
+    "    so entries may be missing (a warning on stderr says why).\n";
 
 namespace {
 
@@ -129,6 +133,36 @@ std::string entryLine(zip::TZipReader& reader, int index) {
   return line;
 }
 
+// Why the file cannot hold an archive whatever the reader would make of it, or nothing. A
+// device such as /dev/zero is refused before anything is read from it, which could go on
+// forever; a file that is not there is left to the open, which names the reason.
+std::optional<std::string> neverAnArchive(const std::string& name) {
+  std::error_code error;
+  const auto status = std::filesystem::status(name, error);
+  if (error || !std::filesystem::exists(status))
+    return std::nullopt;
+  if (!std::filesystem::is_regular_file(status))
+    return "not a regular file";
+  if (std::filesystem::file_size(name, error) == 0 && !error)
+    return "the file is empty";
+  return std::nullopt;
+}
+
+// Whether every byte of the (regular) file is zero: such a file is no damaged archive.
+bool onlyZeroBytes(const std::string& name) {
+  std::ifstream file(std::filesystem::path(name), std::ios::binary);
+  char block[65536];
+  while (file.read(block, sizeof block) || file.gcount() > 0) {
+    for (std::streamsize i = 0; i < file.gcount(); ++i) {
+      if (block[i] != 0)
+        return false;
+    }
+  }
+  return static_cast<bool>(file.eof());
+}
+
+constexpr char kNotAnArchive[] = ": not a zip archive: ";
+
 } // namespace
 
 int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
@@ -137,6 +171,10 @@ int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
     err << "larkspur-zip list: " << *problem << "\n";
     printUsage(err);
     return kExitUsage;
+  }
+  if (const auto reason = neverAnArchive(options.archive)) {
+    err << "larkspur-zip list: " << options.archive << kNotAnArchive << *reason << "\n";
+    return kExitFailure;
   }
   try {
     zip::TZipReader reader;
@@ -151,9 +189,19 @@ int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (!comment.empty())
       listing += "comment: " + TerminalText(comment) + "\n";
     out << listing;
+    if (!reader.DirectoryProblem().empty()) {
+      err << "larkspur-zip list: warning: " << options.archive << ": " << reader.DirectoryProblem()
+          << "\n";
+      return kExitIncomplete;
+    }
     return kExitOk;
   } catch (const Error& e) {
-    err << e.what() << "\n";
+    if (onlyZeroBytes(options.archive)) {
+      err << "larkspur-zip list: " << options.archive << kNotAnArchive
+          << "the file holds only zero bytes\n";
+    } else {
+      err << e.what() << "\n";
+    }
     return kExitFailure;
   } catch (const std::exception& e) {
     err << "larkspur-zip list: " << e.what() << "\n";

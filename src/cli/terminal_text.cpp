@@ -76,6 +76,26 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
   return length;
 }
 
+// The code point of a well-formed sequence of two or three bytes.
+char32_t codePoint(std::string_view sequence) {
+  const auto byte = [&](std::size_t k) { return static_cast<char32_t>(sequence[k]) & 0xFF; };
+  if (sequence.size() == 2)
+    return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+  return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+}
+
+// C1 controls drive terminals like C0 ones (U+009B opens a control sequence); bidi overrides
+// and isolates make a name read in another order than it is stored (txt.exe shown as exe.txt).
+bool isHiddenControl(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void appendCodePointEscape(std::string& out, char32_t c) {
+  char escape[12];
+  std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+  out += escape;
+}
+
 // Escapes control characters; a byte that starts no well-formed sequence is escaped too.
 std::string escapeUtf8(std::string_view text) {
   std::string out;
@@ -85,6 +105,8 @@ std::string escapeUtf8(std::string_view text) {
       appendAscii(out, static_cast<unsigned char>(text[at]));
     } else if (length == 0) {
       appendHexEscape(out, static_cast<unsigned char>(text[at]));
+    } else if (length < 4 && isHiddenControl(codePoint(text.substr(at, length)))) {
+      appendCodePointEscape(out, codePoint(text.substr(at, length)));
     } else {
       out.append(text.substr(at, length));
     }

@@ -129,8 +129,65 @@ TEST_F(ListCommandTest, AssumeBadRebuildsATruncatedArchive) {
   const std::string name = archive(bytes.substr(0, layout.endOffset));
   EXPECT_EQ(run({"list", name}).status, kExitFailure);
   const CliRun r = run({"list", name, "--assume-bad"});
-  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.status, kExitIncomplete);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
+  EXPECT_NE(r.err.find("rebuilt from the local headers"), std::string::npos) << r.err;
+}
+
+// Directories that are not the archive's whole directory: listed, with a warning and status 3.
+struct DoubtfulCase {
+  const char* what;
+  int endRecordCount;    // -1: the true count
+  int centralSizeChange; // added to the directory's size in the end record
+  int bytesBeforeEnd;    // zero bytes put between the directory and the end record
+  const char* warning;
+};
+
+class ListDoubtfulDirectoryTest : public ListCommandTest,
+                                  public ::testing::WithParamInterface<DoubtfulCase> {};
+
+TEST_P(ListDoubtfulDirectoryTest, WarnsAndExitsIncomplete) {
+  const DoubtfulCase& c = GetParam();
+  std::vector<zb::Entry> entries = zb::sampleEntries();
+  zb::Layout layout;
+  const std::string whole = zb::archive(entries, {}, {}, &layout);
+  zb::End end;
+  end.entriesOnThisDisk = end.totalEntries =
+      static_cast<std::uint16_t>(c.endRecordCount < 0 ? 3 : c.endRecordCount);
+  end.centralSize = layout.endOffset - layout.centralOffset + c.centralSizeChange;
+  end.centralOffset = layout.centralOffset;
+  const CliRun r = run({"list", archive(whole.substr(0, layout.endOffset) +
+                                        std::string(c.bytesBeforeEnd, '\0') + zb::endRecord(end))});
+  EXPECT_EQ(r.status, kExitIncomplete);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+  EXPECT_NE(r.err.find("warning"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(c.warning), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListDoubtfulDirectoryTest,
+    ::testing::Values(
+        DoubtfulCase{"CountZero", 0, 0, 0,
+                     "the end record counts 0 entries, the directory holds 3"},
+        DoubtfulCase{"CountLow", 2, 0, 0, "the end record counts 2 entries, the directory holds 3"},
+        DoubtfulCase{"SizeLarge", -1, 8, 0, "the end record gives the directory"},
+        DoubtfulCase{"GapBeforeEnd", -1, 0, 8, "the directory ends 8 bytes before the end record"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// Files that hold no archive at all, whatever the reader would make of them.
+TEST_F(ListCommandTest, EmptyAndZeroFilledFilesAreNotArchives) {
+  for (const std::string& bytes : {std::string(), std::string(100000, '\0')}) {
+    const CliRun r = run({"list", archive(bytes)});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("not a zip archive"), std::string::npos) << r.err;
+  }
+#ifndef _WIN32
+  // Endless zeros: refused without reading them.
+  const CliRun r = run({"list", "/dev/zero"});
+  EXPECT_EQ(r.status, kExitFailure);
+  EXPECT_NE(r.err.find("not a zip archive"), std::string::npos) << r.err;
+#endif
 }
 
 TEST_F(ListCommandTest, MissingArchiveFailsWithTheOpenError) {

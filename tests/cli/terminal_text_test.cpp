@@ -24,7 +24,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TextCase{"plain/name.txt", "plain/name.txt"},
                       TextCase{"\xE6\x96\x87\xE6\xA1\xA3.txt", "\xE6\x96\x87\xE6\xA1\xA3.txt"},
                       TextCase{"tab\there\nline\rback\\slash", "tab\\there\\nline\\rback\\slash"},
-                      TextCase{std::string("nul\0bell\x07", 9), "nul\\x00bell\\x07"}
+                      TextCase{std::string("nul\0bell\x07", 9), "nul\\x00bell\\x07"},
+                      // C1 controls (U+0080..U+009F) act on terminals like C0 ones.
+                      TextCase{"csi\xC2\x9B"
+                               "2J osc\xC2\x9D"
+                               "0;x",
+                               "csi\\u009B2J osc\\u009D0;x"},
+                      TextCase{"\xC2\x80\xC2\x9F\xC2\xA0", "\\u0080\\u009F\xC2\xA0"},
+                      // Bidi overrides and isolates would show a name in another order.
+                      TextCase{"evil\xE2\x80\xAEtxt.exe", "evil\\u202Etxt.exe"},
+                      TextCase{"\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9\xE2\x80\xA9",
+                               "\\u202A\\u2066\\u2069\xE2\x80\xA9"}
 #ifndef _WIN32
                       ,
                       // GBK, the legacy code page of the archives met besides UTF-8 ones.

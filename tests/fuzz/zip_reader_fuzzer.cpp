@@ -1,5 +1,6 @@
 // Arbitrary bytes as an archive file, opened and listed by the reader under each
-// IncompleteZipMode: end record, central directory, rebuild from local headers, and (through
+// IncompleteZipMode: end record, central directory, rebuild from local headers, the checks of
+// the directory against its end record and of every entry against its local header, and (through
 // two more copies named as the set's block files) disk switches; then once more as the set's
 // configuration file beside an archive without an end record. Anything but one of the
 // engine's exceptions, a crash, or a directory larger than the bytes could hold is a finding.
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "zip/format/local_header_check.h"
 #include "zip/format/zip_reader.h"
 
 namespace {
@@ -44,6 +46,11 @@ void openAndList(const std::string& name, TIncompleteZipMode mode, std::size_t s
     reader.OpenArchive();
     // Every entry needs at least a local header's fixed bytes in one of the three files.
     check(static_cast<std::size_t>(reader.EntryCount()) <= 3 * size / 30 + 1);
+    // What an update checks before it copies entries raw.
+    check(!reader.Rebuilt() || !reader.DirectoryProblem().empty());
+    if (reader.ArchiveStream() && reader.Entries())
+      FindUncopyableEntry(*reader.ArchiveStream(), *reader.Entries(),
+                          reader.EndRecord().CentralOffset);
     for (int i = 0; i < reader.EntryCount(); ++i) {
       reader.EntryComment(i);
       reader.EntryDateTime(i);

@@ -21,6 +21,22 @@ inline constexpr char kDiskMissing[] = "Disk %d of the multi-disk set is missing
 inline constexpr char kZip64Archive[] =
     "Not a valid zip file! The archive uses 64-bit zip extensions, which cannot be read";
 
+// Why a directory read may not be the archive's whole directory (TZipReader::DirectoryProblem).
+// Numbers are appended or put between the parts.
+inline constexpr char kDirectoryRebuilt[] =
+    "the directory was rebuilt from the local headers: entries may be missing or incomplete";
+inline constexpr char kCountedEntries1[] = "the end record counts ";
+inline constexpr char kCountedEntries2[] = " entries, the directory holds ";
+inline constexpr char kCountedOnDisk1[] = "the end record counts ";
+inline constexpr char kCountedOnDisk2[] = " entries on this disk but ";
+inline constexpr char kCountedOnDisk3[] = " in all";
+inline constexpr char kDirectorySize1[] = "the end record gives the directory ";
+inline constexpr char kDirectorySize2[] = " bytes, its headers take ";
+inline constexpr char kDirectoryGap1[] = "the directory ends ";
+inline constexpr char kDirectoryGap2[] = " bytes before the end record";
+inline constexpr char kDirectoryOverlap1[] = "the directory runs ";
+inline constexpr char kDirectoryOverlap2[] = " bytes into the end record";
+
 // The open-file dialog of a ZipName ending with "?".
 inline constexpr char kOpenZipTitle[] = "Open a Zip File";
 inline constexpr char kOpenZipFilter[] =

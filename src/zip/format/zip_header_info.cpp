@@ -95,6 +95,8 @@ void TZipHeaderInfo::writeSharedFields(record::FieldWriter& out) const {
 
 void TZipHeaderInfo::takeStoredName(std::string stored, bool fromOem,
                                     const StoredNameRules& rules) {
+  nameAsRead_ = stored;
+  keepNameAsRead_ = false;
   SplitName split = DecodeStoredName(std::move(stored), fromOem, rules);
   directory_ = std::move(split.directory);
   fileName_ = std::move(split.fileName);
@@ -128,6 +130,8 @@ void TZipHeaderInfo::Clear() {
   fileName_.clear();
   directory_.clear();
   fileComment_.reset();
+  nameAsRead_.reset();
+  keepNameAsRead_ = false;
 }
 
 void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
@@ -153,6 +157,8 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
   Mark3 = source.Mark3;
   fileName_ = source.fileName_;
   directory_ = source.directory_;
+  nameAsRead_ = source.nameAsRead_;
+  keepNameAsRead_ = source.keepNameAsRead_;
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
   // A comment left behind from before would not match the length taken from the source.
   if (source.FileCommentLength != 0 && source.fileComment_) {
@@ -164,8 +170,11 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
 }
 
 void TZipHeaderInfo::SetFileName(std::string_view text) {
-  if (text != fileName_)
+  if (text != fileName_) {
     fileName_ = text;
+    nameAsRead_.reset();
+    keepNameAsRead_ = false;
+  }
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
 }
 
@@ -174,6 +183,8 @@ void TZipHeaderInfo::SetDirectory(std::string_view text, paths::LeadByteTest isL
     directory_ = paths::IncludeTrailingPathDelimiter(text, isLeadByte);
     if (text.empty())
       directory_.clear();
+    nameAsRead_.reset();
+    keepNameAsRead_ = false;
   }
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
 }
@@ -195,8 +206,14 @@ std::int64_t TZipHeaderInfo::CentralHeaderSize() const {
   return kCentralHeaderSize + FileNameLength + CentralExtraLength + FileCommentLength;
 }
 
+std::string TZipHeaderInfo::StoredName(const StoredNameRules& rules) const {
+  return nameAsRead_ ? *nameAsRead_ : EncodeStoredName(directory_, fileName_, rules);
+}
+
 std::string TZipHeaderInfo::storedName(const StoredNameRules& rules) const {
-  std::string name = EncodeStoredName(directory_, fileName_, rules);
+  std::string name = keepNameAsRead_ && nameAsRead_
+                         ? *nameAsRead_
+                         : EncodeStoredName(directory_, fileName_, rules);
   checkFieldLength(name.size());
   return name;
 }

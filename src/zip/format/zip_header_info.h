@@ -53,6 +53,14 @@ public:
   void SetDirectory(std::string_view text, paths::LeadByteTest isLeadByte = platform::isLeadByte);
   void SetFileComment(std::optional<std::string_view> text);
 
+  // The name bytes as the entry's headers hold them: as read when the entry came from a header
+  // and was not renamed since, else Directory and FileName encoded by `rules`.
+  std::string StoredName(const StoredNameRules& rules = SystemNameRules()) const;
+  // Headers written from now on carry the name bytes as read instead of re-encoding Directory
+  // and FileName: an entry carried over unchanged keeps its name byte for byte, even where the
+  // code pages do not convert it back and forth unchanged. Dropped when the name changes.
+  void KeepNameAsRead() { keepNameAsRead_ = nameAsRead_.has_value(); }
+
   bool HasComment() const { return FileCommentLength != 0; }
   bool HasDataDescriptor() const { return (Flags & kFlagDataDescriptor) != 0; }
 
@@ -103,6 +111,8 @@ private:
   std::string fileName_;
   std::string directory_;
   std::optional<std::string> fileComment_;
+  std::optional<std::string> nameAsRead_; // the stored bytes of the last header read
+  bool keepNameAsRead_ = false;
 };
 
 } // namespace larkspur::zip

@@ -156,6 +156,7 @@ void TZipReader::ClearArchive() {
 void TZipReader::dropDirectory() {
   sortedView_.reset();
   entries_.reset();
+  directoryProblem_.clear();
 }
 
 std::unique_ptr<TSortedZip> TZipReader::newDirectory() {

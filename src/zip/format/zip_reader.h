@@ -197,6 +197,10 @@ public:
   int ActiveDisk() const { return activeDisk_; }
   int DiskCount() const { return diskCount_; }
   bool Rebuilt() const { return rebuilt_; }
+  // Why the directory in memory may not be the archive's whole and true directory: it was
+  // rebuilt from local headers, or it disagrees with the end record (entry count, directory
+  // size, or where the directory ends). Empty when it agrees in every respect.
+  const std::string& DirectoryProblem() const { return directoryProblem_; }
   bool ArchiveIsStream() const { return archiveIsStream_; }
   int StreamBufferSize() const { return kStreamBufferSize; }
 
@@ -226,6 +230,7 @@ protected:
   int activeDisk_ = 0;
   int diskCount_ = 1;
   bool rebuilt_ = false;
+  std::string directoryProblem_;
   bool archiveIsStream_ = false;
 
 private:

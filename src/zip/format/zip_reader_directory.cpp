@@ -3,7 +3,10 @@
 // the comments a multi-disk set must load while its disk is at hand.
 #include "zip/format/zip_reader.h"
 
+#include <set>
+
 #include "platform/file_dialogs.h"
+#include "zip/format/directory_consistency.h"
 #include "zip/format/list_error.h"
 #include "zip/format/reader_texts.h"
 #include "zip/format/zfc_config.h"
@@ -28,11 +31,13 @@ public:
     if (!r_.entries_)
       r_.entries_ = newDirectory();
     readCentralHeaders();
+    const std::string problem = directoryProblem();
     loadMultiDiskComment();
     TEndCentral& end = r_.endRecord_;
     r_.diskCount_ = end.ThisDisk + 1;
     r_.activeDisk_ = config_ ? 0 : end.ThisDisk;
     r_.SortDirectory(r_.SortMode);
+    r_.directoryProblem_ = problem;
   }
 
 private:
@@ -81,12 +86,29 @@ private:
     const bool marked = end.ThisDisk == 0xFFFF || end.CentralStartDisk == 0xFFFF ||
                         end.EntriesOnThisDisk == 0xFFFF || end.TotalEntries == 0xFFFF ||
                         end.CentralSize == 0xFFFFFFFF || end.CentralOffset == 0xFFFFFFFF;
-    const std::int64_t locator =
-        static_cast<std::int64_t>(end.CommentPosition) - kEndRecordSize - kZip64LocatorSize;
-    if (!marked || locator < 0)
+    return marked && hasZip64Locator();
+  }
+
+  bool hasZip64Locator() {
+    const std::int64_t locator = static_cast<std::int64_t>(r_.endRecord_.CommentPosition) -
+                                 kEndRecordSize - kZip64LocatorSize;
+    if (locator < 0)
       return false;
     const std::string bytes = readBytesAt(*archive_, locator, 4);
     return bytes == std::string("PK\x06\x07", 4);
+  }
+
+  // Empty when what was read is the whole directory the end record announces.
+  std::string directoryProblem() {
+    if (r_.rebuilt_)
+      return reader_text::kDirectoryRebuilt;
+    DirectoryExtent extent;
+    extent.entriesHeld = r_.entries_->ItemCount();
+    extent.headersEnd = headersEnd_;
+    extent.headersRead = headersEnd_ >= 0;
+    extent.singleFile = !config_ && r_.MultiMode() == TMultiMode::mmNone;
+    extent.zip64RecordsBefore = extent.singleFile && hasZip64Locator();
+    return DirectoryDisagreement(r_.endRecord_, extent);
   }
 
   // Entries past the 16-bit count: a directory of more than 65535 entries written without
@@ -108,6 +130,7 @@ private:
       entry->CentralExtraLength = 0;
       if (!addEntry(entry))
         return;
+      headersEnd_ = in_->Position();
     }
   }
 
@@ -174,7 +197,9 @@ private:
       if (!addEntry(entry)) {
         rebuildOrFail();
         i = -1;
+        continue;
       }
+      headersEnd_ = in_->Position();
     }
     readEntriesBeyondCount();
   }
@@ -189,7 +214,9 @@ private:
   }
 
   // The central header of an entry found by the local-header scan fills in what the local
-  // header lacks; the entry keeps where its local header really is and its extra length.
+  // header lacks; the entry keeps where its local header really is and its extra length. Only
+  // a header of the same name does, and only the first: a second central header pointing at
+  // the same local header would give the entry another entry's name and CRC.
   void completeRebuiltEntry(const TZipHeaderInfo& central) {
     TZipHeaderInfo& key = r_.workEntry_;
     key.DiskNumberStart = central.DiskNumberStart;
@@ -198,6 +225,10 @@ private:
     if (!r_.entries_->Find(&key, index))
       return;
     auto& local = *static_cast<TZipHeaderInfo*>(r_.entries_->Get(index));
+    if (local.Directory() != central.Directory() || local.FileName() != central.FileName() ||
+        !completed_.insert(index).second) {
+      return;
+    }
     const std::uint32_t offset = local.LocalHeaderOffset;
     const std::uint16_t extra = local.LocalExtraLength;
     local.Assign(central);
@@ -234,6 +265,8 @@ private:
   TStream* archive_; // the archive's file, or the disk switched to last
   TStream* in_;      // where the central headers come from: the archive or the .zfc file
   std::unique_ptr<TLFNFileStream> config_;
+  std::int64_t headersEnd_ = -1; // where the last central header read ends; -1: none read
+  std::set<int> completed_;      // rebuilt entries a central header has completed
 };
 
 void TZipReader::ReadDirectory(TStream& stream) {

@@ -7,6 +7,7 @@
 
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "zip/format/local_header_check.h"
 #include "zip/format/reader_texts.h"
 #include "zip/format/record_bytes.h"
 #include "zip/format/zip_helpers.h"
@@ -61,6 +62,7 @@ void CarryOver::Run() {
   TSortedZip& entries = *writer_.Entries();
   for (int i = 0; i < entries.ItemCount(); ++i)
     checkCopyable(*entries.Get(i));
+  checkArchiveIntact();
 
   // A copy: the events fired below may change FilesList, which must not move under the loop.
   std::vector<std::string> files = writer_.FilesList;
@@ -71,6 +73,7 @@ void CarryOver::Run() {
     const TZipHeaderInfo& stored = *entries.Get(i);
     auto header = std::make_unique<TZipHeaderInfo>();
     header->Assign(stored);
+    header->KeepNameAsRead();
     if (stored.HasComment() && !stored.FileComment()) {
       header->SetFileComment(writer_.EntryComment(i));
     }
@@ -144,6 +147,21 @@ std::vector<std::size_t> CarryOver::assignStrings(const std::vector<std::string>
   return stringFor;
 }
 
+void CarryOver::checkArchiveIntact() {
+  // A directory that is not the archive's whole directory would silently drop what it lacks.
+  if (!writer_.DirectoryProblem().empty()) {
+    throw EDamagedArchive(std::string(writer_text::kArchiveLeftAlone) +
+                          writer_text::kDoubtfulDirectory + writer_.DirectoryProblem());
+  }
+  const auto bad = FindUncopyableEntry(*writer_.ArchiveStream(), *writer_.Entries(),
+                                       writer_.EndRecord().CentralOffset);
+  if (bad) {
+    throw EDamagedArchive(std::string(writer_text::kArchiveLeftAlone) +
+                          writer_text::kUncopyableEntry1 + bad->name +
+                          writer_text::kUncopyableEntry2 + bad->reason);
+  }
+}
+
 bool CarryOver::holdsFile(const TZipHeaderInfo& entry, const std::string& spec) const {
   // Only a file whose time and size are the entry's is deleted: an older file of the same
   // name (another folder's, with bare names) is not what the archive holds.
@@ -159,9 +177,9 @@ bool CarryOver::replaces(int index, const std::string& spec) const {
 void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) {
   TStream& in = *writer_.ArchiveStream();
   TStream& out = run_.Output();
-  // Entries usually follow each other: a seek (and the refill it forces) only where they do not.
-  if (readPosition_ != stored.LocalHeaderOffset)
-    in.Seek(stored.LocalHeaderOffset, 0);
+  // Always sought: loading a comment or checking the headers reads elsewhere in between. Where
+  // entries follow each other the stream already stands there and keeps its buffer.
+  in.Seek(stored.LocalHeaderOffset, 0);
   unsigned char local[kLocalHeaderSize];
   record::FieldReader fields(local);
   if (in.Read(local, kLocalHeaderSize) != kLocalHeaderSize ||
@@ -177,8 +195,6 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   const std::uint64_t rest =
       std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
   copyBytes(in, out, rest, copyBuffer_, [this] { writer_.raiseIfCanceled(); });
-  readPosition_ = std::int64_t{stored.LocalHeaderOffset} + kLocalHeaderSize + nameLength +
-                  static_cast<std::int64_t>(rest);
   if (header.HasDataDescriptor()) {
     // The descriptor that the flag announces is written anew from the directory's values, so
     // the entry stays as its flags describe it whatever form the old one had.

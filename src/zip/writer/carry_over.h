@@ -27,6 +27,9 @@ private:
   // Marks an entry that no string of FilesList matches.
   static constexpr std::size_t kNoString = static_cast<std::size_t>(-1);
 
+  // Raises EDamagedArchive when the directory is not the archive's whole directory, or an entry
+  // cannot be copied as the directory describes it.
+  void checkArchiveIntact();
   // For each entry in stored order, the index of the string of `files` that matches it (each
   // string matches at most one entry), or kNoString.
   std::vector<std::size_t> assignStrings(const std::vector<std::string>& files) const;
@@ -41,7 +44,6 @@ private:
   ZipRun& run_;
   EntryWriter& entries_;
   std::vector<std::uint8_t> copyBuffer_;
-  std::int64_t readPosition_ = -1; // where the archive stream stands, -1 when not known
 };
 
 } // namespace larkspur::zip

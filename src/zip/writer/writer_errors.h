@@ -29,6 +29,13 @@ public:
       : Error(writer_text::kFileChangedWhileRead + name) {}
 };
 
+// The old archive's directory or local headers are damaged: carrying its entries over would
+// lose some or copy wrong bytes, so the update stops before anything is written.
+class EDamagedArchive : public Error {
+public:
+  using Error::Error;
+};
+
 // The rebuilt archive could not take the old one's place; the old archive is as it was.
 class ECommitFailed : public Error {
 public:

@@ -32,6 +32,11 @@ inline constexpr char kRestoredParked[] =
 inline constexpr char kParkedLeftAlone[] =
     "An older copy of the archive, left by an interrupted run, was not touched: ";
 inline constexpr char kLeftoverCaption[] = "Warning";
+// An update that would lose or garble entries of the old archive refuses before it writes.
+inline constexpr char kArchiveLeftAlone[] = "The archive was left as it was: an update would lose ";
+inline constexpr char kUncopyableEntry1[] = "or damage the entry \"";
+inline constexpr char kUncopyableEntry2[] = "\": ";
+inline constexpr char kDoubtfulDirectory[] = "entries, since ";
 
 // Multi-disk output: the configuration file's two messages (shown, never raised), then what
 // refuses a set before or while it is written.

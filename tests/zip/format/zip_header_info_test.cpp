@@ -245,6 +245,33 @@ TEST(ZipHeaderInfo, WrittenNamesAreConvertedToOem) {
   EXPECT_EQ(central.Bytes().substr(46), "caf\x82");
 }
 
+// A name the code pages do not convert back unchanged ("x" + ANSI e-acute + OEM e-acute reads
+// back as two ANSI accents): re-encoded by default, kept byte for byte by an entry carried over.
+TEST(ZipHeaderInfo, AnEntryKeepingItsNameWritesTheBytesItWasReadWith) {
+  const std::string stored = "x\xE9\x82";
+  TMemoryStream stream(centralHeader(stored));
+  TZipHeaderInfo read;
+  ASSERT_TRUE(read.ReadCentralHeader(stream, nullptr, test::kAccentRules));
+  EXPECT_EQ(read.StoredName(test::kAccentRules), stored);
+  TZipHeaderInfo kept;
+  kept.Assign(read);
+  kept.KeepNameAsRead();
+  TZipHeaderInfo copy;
+  copy.Assign(kept);
+  for (TZipHeaderInfo* e : {&read, &kept, &copy}) {
+    TMemoryStream local, central;
+    e->WriteLocalHeader(local, test::kAccentRules);
+    e->WriteCentralHeader(central, test::kAccentRules);
+    const std::string expected = e == &read ? "x\x82\x82" : stored;
+    EXPECT_EQ(local.Bytes().substr(30), expected);
+    EXPECT_EQ(central.Bytes().substr(46), expected);
+  }
+  copy.SetFileName("y");
+  TMemoryStream renamed;
+  copy.WriteLocalHeader(renamed, test::kAccentRules);
+  EXPECT_EQ(renamed.Bytes().substr(30), "y");
+}
+
 TEST(ZipHeaderInfo, ColonSplitsAWindowsNameAndGetsABackslash) {
   TMemoryStream stream(centralHeader("a:b"));
   TZipHeaderInfo e;

@@ -43,6 +43,19 @@ TEST_F(CarryOverTest, KeptEntriesKeepTheirCommentsAndBytes) {
   EXPECT_EQ(archiveProblems(zipName()), "");
 }
 
+TEST_F(CarryOverTest, CommentsOnLaterEntriesDoNotMisplaceTheirCopies) {
+  // Loading a comment moves the archive stream into the directory between two copies.
+  foreignArchive("[('a.txt', 'alpha', ''), ('b.txt', 'beta' * 40, 'second note'),"
+                 " ('c.txt', 'gamma', 'third note')]");
+  EXPECT_EQ(zip({make("d.txt", "delta")}), 1);
+  const auto entries = readEntriesWithPython(zipName());
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[1].comment, "second note");
+  EXPECT_EQ(entries[2].comment, "third note");
+  EXPECT_EQ(extractWithUnzip(zipName(), "c.txt"), "gamma");
+  EXPECT_EQ(archiveProblems(zipName()), "");
+}
+
 TEST_F(CarryOverTest, AnEntryStoredWithAFolderNeverMatchesABareName) {
   foreignArchive("[('x/a.txt', 'old', '')]");
   const std::string a = make("a.txt", "new", dosTime(2024, 1, 1));
