@@ -76,6 +76,9 @@ struct ExtractOptions {
   OverwritePolicy overwrite = OverwritePolicy::Never;
   std::optional<std::string> password;
   bool restoreAttributes = true;
+  // Each file is put on disk before it takes its name, so a crash leaves the old file or the
+  // complete new one; a scratch extraction (the fuzzer) may skip that.
+  bool flushFiles = true;
   ExtractCallbacks callbacks;
 };
 

@@ -40,8 +40,9 @@ void OutputFile::write(const std::uint8_t* bytes, std::size_t count) {
   }
 }
 
-void OutputFile::finish(std::uint32_t dosTime) {
-  file_->flushToDisk();
+void OutputFile::finish(std::uint32_t dosTime, bool flush) {
+  if (flush)
+    file_->flushToDisk();
   file_.reset();
   platform::setFileDosTime(tempName_, dosTime);
 }

@@ -23,8 +23,8 @@ public:
 
   // EExtractError when the system takes fewer bytes (a full disk, a quota).
   void write(const std::uint8_t* bytes, std::size_t count);
-  // Puts the data on disk, closes the file and gives it its modification time.
-  void finish(std::uint32_t dosTime);
+  // Puts the data on disk (when `flush`), closes the file and gives it its modification time.
+  void finish(std::uint32_t dosTime, bool flush);
 
   // Moves the finished file to `name`; false, leaving the temporary file, when `name` exists.
   bool commitAsNew(const std::string& name);

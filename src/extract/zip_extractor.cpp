@@ -24,9 +24,11 @@ constexpr int kHostUnix = 3;
 // Unix permission bits live in the high word of the external attributes.
 constexpr int kUnixModeShift = 16;
 constexpr std::uint32_t kPermissionBits = 0777; // no set-id or sticky bits from an archive
-constexpr std::uint32_t kOwnerWrite = 0200;
 constexpr std::uint32_t kRestoredDosBits =
     platform::faReadOnly | platform::faHidden | platform::faSysFile | platform::faArchive;
+
+// Numbered copies ("name (n).ext") stop here: beyond it something else is wrong.
+constexpr int kMaxCopyNumber = 9999;
 
 // How a file that is to be written meets its name.
 enum class Placement { New, Replace, Renamed };
@@ -169,7 +171,7 @@ private:
         tick);
     if (!writing_)
       return;
-    out->finish(entry.FileDateTime);
+    out->finish(entry.FileDateTime, options_.flushFiles);
     target = commit(*out, target, placement);
     if (options_.restoreAttributes)
       restoreAttributes(entry, target);
@@ -228,21 +230,33 @@ private:
       }
       return target;
     }
-    if (placement == Placement::New && out.commitAsNew(target))
-      return target;
-    if (placement == Placement::New && policy() != OverwritePolicy::Rename)
-      throw EEntryFailure(SkipReason::Exists, "a file of that name appeared while it was written");
+    if (placement == Placement::New) {
+      if (claim(out, target))
+        return target;
+      if (policy() != OverwritePolicy::Rename)
+        throw EEntryFailure(SkipReason::Exists,
+                            "a file of that name appeared while it was written");
+    }
     // A move that refuses to replace claims the first free number, even against another run.
     const std::string folder = target.substr(0, target.rfind(platform::kPathDelimiter) + 1);
     const std::string name = target.substr(folder.size());
-    for (int n = 2; n < 10000; ++n) {
+    for (int n = 2; n <= kMaxCopyNumber; ++n) {
       const std::string candidate = folder + numberedName(name, n);
-      if (platform::pathKind(candidate) == platform::PathKind::Missing &&
-          out.commitAsNew(candidate)) {
+      if (claim(out, candidate))
         return candidate;
-      }
     }
     throw EEntryFailure(SkipReason::Exists, "no free name for a renamed copy");
+  }
+
+  // Moves the file to `name` unless something is there; a name the system refuses outright
+  // (too long, not allowed) is a reason to leave the entry out, not to try the next number.
+  static bool claim(OutputFile& out, const std::string& name) {
+    if (out.commitAsNew(name))
+      return true;
+    if (platform::pathKind(name) == platform::PathKind::Missing)
+      throw EEntryFailure(SkipReason::UnsafeName,
+                          "the system refuses to create a file of this name");
+    return false;
   }
 
   std::optional<std::string> passwordFor(const zip::TZipHeaderInfo& entry) {
@@ -275,6 +289,7 @@ private:
     const std::uint32_t mode = (entry.ExternalAttributes >> kUnixModeShift) & kPermissionBits;
     if ((entry.VersionMadeBy >> kHostShift) == kHostUnix && mode != 0) {
 #ifdef _WIN32
+      constexpr std::uint32_t kOwnerWrite = 0200;
       if ((mode & kOwnerWrite) == 0)
         platform::setFileAttributes(path, platform::faReadOnly | platform::faArchive);
 #else
