@@ -147,6 +147,38 @@ TEST_F(ExtractTest, ACancelRemovesThePartialFileAndKeepsTheOldOne) {
   EXPECT_EQ(targetFiles(), (std::set<std::string>{"big.bin", "first.txt"}));
 }
 
+#ifndef _WIN32
+// A tmpfs of 128 KB mounted inside the sandbox; skipped where mounting is not allowed.
+TEST_F(ExtractTest, AFullDiskStopsWithAClearErrorAndDestroysNothing) {
+  const std::string disk = dir.file("disk");
+  platform::createDirectory(disk);
+  if (std::system(("mount -t tmpfs -o size=128k tmpfs '" + disk + "' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+  const std::string keep = disk + kSep + "keep.txt";
+  writeFile(keep, "the old contents");
+  // Replacing keep.txt fills the disk: the old file must survive, and the run stops there.
+  writeFile(archive(), rawZip({{"small.txt", "fits"},
+                               {"keep.txt", larkspur::test::incompressibleBytes(200000, 5)},
+                               {"later.txt", "never reached"}}));
+  ExtractOptions options;
+  options.targetDir = disk;
+  options.overwrite = OverwritePolicy::Always;
+  std::string message;
+  try {
+    extractArchive(archive(), options);
+  } catch (const EExtractError& e) {
+    message = e.what();
+  }
+  std::set<std::string> left;
+  walk(disk, "", left);
+  const std::string kept = readFile(keep);
+  std::system(("umount '" + disk + "'").c_str());
+  EXPECT_EQ(kept, "the old contents");
+  EXPECT_NE(message.find("the disk is full"), std::string::npos) << message;
+  EXPECT_EQ(left, (std::set<std::string>{"keep.txt", "small.txt"}));
+}
+#endif
+
 TEST_F(ExtractTest, FoldersEmptyOnesIncludedAreCreatedAndAFileInTheWayIsReported) {
   platform::createDirectory(target());
   writeFile(out("blocker"), "a file");
