@@ -1,11 +1,12 @@
-// Deflated entry data through the product's own inflater, behind a small interface so the engine
-// does not depend on how the inflater is built.
+// Deflated entry data through the product's own inflater, with its errors turned into the
+// reason an entry is left out.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
+
+#include "inflate/inflater.h"
 
 namespace larkspur::extract {
 
@@ -16,13 +17,12 @@ public:
     std::size_t produced;
     bool finished;
   };
-  // Nothing when this build has no inflater.
-  static std::unique_ptr<DeflateDecoder> create();
-  virtual ~DeflateDecoder() = default;
-  virtual void reset() = 0;
+  void reset() { inflater_.reset(); }
   // Raises EEntryFailure (BadData) on corrupt data.
-  virtual Step decode(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
-                      bool inputEnds) = 0;
+  Step decode(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, bool inputEnds);
+
+private:
+  inflate::Inflater inflater_;
 };
 
 } // namespace larkspur::extract

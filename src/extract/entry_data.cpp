@@ -47,7 +47,8 @@ std::uint32_t sizeOf(const zip::TZipHeaderInfo& entry) {
 } // namespace
 
 EntryData::EntryData(ArchiveInput& input)
-    : input_(input), in_(kBlockSize), out_(kBlockSize), deflate_(DeflateDecoder::create()) {}
+    : input_(input), in_(kBlockSize), out_(kBlockSize),
+      deflate_(std::make_unique<DeflateDecoder>()) {}
 
 EntryData::~EntryData() = default;
 
@@ -113,8 +114,6 @@ void EntryData::decode(const zip::TZipHeaderInfo& entry, const std::optional<std
     remaining -= zip::ZipCrypto::kHeaderSize;
   }
   const bool deflated = entry.CompressionMethod == kMethodDeflated;
-  if (deflated && !deflate_)
-    throw EEntryFailure(SkipReason::Unsupported, "this build cannot inflate deflated data");
   if (deflated)
     deflate_->reset();
   else if (remaining != sizeOf(entry))
