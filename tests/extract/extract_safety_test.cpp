@@ -215,6 +215,25 @@ TEST_F(ExtractTest, TimeAndAttributesAreRestoredReadOnlyLast) {
   platform::setFileAttributes(out("ro.txt"), 0);
 }
 
+// GBK names as a Windows archiver stores them (OEM code page, no flag), one with "\" as a trail
+// byte, and a UTF-8 name with flag bit 11: on Windows (code page 936) they are written in GBK,
+// on POSIX in UTF-8; the trail byte never splits a name into folders.
+TEST_F(ExtractTest, DoubleByteAndUtf8NamesKeepTheirCharacters) {
+  RawEntry utf8{"\xE4\xB8\xAD\xE6\x96\x87/utf8.txt", "u"}; // 中文/utf8.txt
+  utf8.flags = 0x0800;
+  const ExtractResult result = extractRaw({{"\xD6\xD0\xCE\xC4/gbk.txt", "g"}, // 中文/gbk.txt
+                                           {"\x81\x5C.txt", "trail"},         // 乗.txt
+                                           utf8});
+  ASSERT_TRUE(result.complete()) << result.problems.front().message;
+#ifdef _WIN32
+  const std::string chinese = "\xD6\xD0\xCE\xC4", trail = "\x81\x5C.txt";
+#else
+  const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87", trail = "\xE4\xB9\x97.txt";
+#endif
+  EXPECT_EQ(targetFiles(),
+            (std::set<std::string>{chinese, chinese + "/gbk.txt", chinese + "/utf8.txt", trail}));
+}
+
 TEST_F(ExtractTest, UnsupportedFormatsAreRefusedBeforeAnythingIsWritten) {
   for (const char* name : {"a.rar", "b.CAB", "c.lzh", "d.arj"}) {
     writeFile(dir.file(name), "Rar!\x1a\x07");
