@@ -1,5 +1,5 @@
-// The loop over the entries: selection, names, overwrite decisions, passwords, decoding into a
-// temporary file, the move into place and the attributes, with every left-out entry reported.
+// The loop over a ZIP archive's entries: selection, names, passwords, decoding into a temporary
+// file, the move into place and the attributes, with every left-out entry reported.
 #include "extract/zip_extractor.h"
 
 #include <optional>
@@ -7,9 +7,8 @@
 
 #include "extract/archive_input.h"
 #include "extract/entry_data.h"
+#include "extract/extract_session.h"
 #include "extract/output_file.h"
-#include "extract/safe_path.h"
-#include "extract/target_tree.h"
 #include "platform/platform.h"
 #include "platform/target_files.h"
 #include "zip/format/wildcard_match.h"
@@ -27,28 +26,17 @@ constexpr std::uint32_t kPermissionBits = 0777; // no set-id or sticky bits from
 constexpr std::uint32_t kRestoredDosBits =
     platform::faReadOnly | platform::faHidden | platform::faSysFile | platform::faArchive;
 
-// Numbered copies ("name (n).ext") stop here: beyond it something else is wrong.
-constexpr int kMaxCopyNumber = 9999;
-
-// How a file that is to be written meets its name.
-enum class Placement { New, Replace, Renamed };
-
-// "name (n).ext" for the n-th copy of a file's name.
-std::string numberedName(const std::string& name, int n) {
-  const std::size_t dot = name.rfind('.');
-  const std::string suffix = " (" + std::to_string(n) + ")";
-  if (dot == std::string::npos || dot == 0)
-    return name + suffix;
-  return name.substr(0, dot) + suffix + name.substr(dot);
+std::uint64_t sizeOf(const zip::TZipHeaderInfo& entry) {
+  return static_cast<std::uint32_t>(entry.UncompressedSize);
 }
 
 } // namespace
 
 class ZipExtractor::Run {
 public:
-  Run(zip::TZipReader& reader, ExtractOptions& options, bool writing)
-      : reader_(reader), options_(options), callbacks_(options.callbacks), writing_(writing),
-        input_(reader), data_(input_), password_(options.password) {}
+  Run(zip::TZipReader& reader, const ExtractOptions& options, bool writing)
+      : reader_(reader), options_(options), session_(options, writing), input_(reader),
+        data_(input_), password_(options.password) {}
 
   ExtractResult execute() {
     reader_.OpenArchive();
@@ -57,30 +45,27 @@ public:
     for (int i = 0; i < reader_.EntryCount(); ++i) {
       if (isSelected(reader_.Entry(i), patternUsed)) {
         selected.push_back(i);
-        totalSize_ += static_cast<std::uint32_t>(reader_.Entry(i).UncompressedSize);
+        session_.addToTotal(sizeOf(reader_.Entry(i)));
       }
     }
-    if (writing_)
-      tree_.emplace(options_.targetDir);
     for (const int index : selected) {
       const zip::TZipHeaderInfo& entry = reader_.Entry(index);
-      shownName_ = entry.Directory() + entry.FileName();
-      const std::uint64_t doneBefore = totalDone_;
+      session_.beginEntry(entry.Directory() + entry.FileName(), sizeOf(entry));
       try {
         processEntry(entry);
       } catch (const EEntryFailure& failure) {
-        report(failure.reason, failure.what());
+        session_.report(failure.reason, failure.what());
       }
-      totalDone_ = doneBefore + static_cast<std::uint32_t>(entry.UncompressedSize);
+      session_.endEntry();
     }
     for (std::size_t p = 0; p < options_.patterns.size(); ++p) {
       if (!patternUsed[p]) {
-        shownName_ = options_.patterns[p];
-        report(SkipReason::NotMatched, "no entry matches this pattern");
+        session_.beginEntry(options_.patterns[p], 0);
+        session_.report(SkipReason::NotMatched, "no entry matches this pattern");
       }
     }
     reader_.CloseArchive();
-    return std::move(result_);
+    return std::move(session_.result());
   }
 
 private:
@@ -107,14 +92,8 @@ private:
     return selected;
   }
 
-  void report(SkipReason reason, const std::string& message) {
-    EntryProblem problem{shownName_, reason, message};
-    if (callbacks_.onProblem)
-      callbacks_.onProblem(problem);
-    result_.problems.push_back(std::move(problem));
-  }
-
   void processEntry(const zip::TZipHeaderInfo& entry) {
+    // The local header's name is the one written: the name checked is the name used.
     const LocalEntry local = data_.openLocal(entry);
     const auto name = nativeEntryName(
         local.storedName,
@@ -122,159 +101,55 @@ private:
         entry.VersionMadeBy);
     if (!name)
       throw EEntryFailure(SkipReason::UnsafeName, "the system cannot spell its name");
-    shownName_ = *name;
-    const SafeName safe = checkEntryName(*name, nativeNameRules());
-    if (writing_ && !safe.unsafeReason.empty())
-      throw EEntryFailure(SkipReason::UnsafeName, safe.unsafeReason);
+    session_.rename(*name);
+    const SafeName safe = session_.checkName(*name);
     if (safe.isDirectory) {
-      if (writing_ && !safe.components.empty()) {
-        tree_->folder(safe.components, safe.components.size());
-        ++result_.foldersCreated;
-      }
+      session_.makeFolder(safe);
       return;
     }
     EntryData::checkSupported(entry);
-
-    std::string folder, target;
-    Placement placement = Placement::New;
-    if (writing_) {
-      folder = tree_->folder(safe.components, safe.components.size() - 1);
-      target = folder + platform::kPathDelimiter + safe.components.back();
-      placement = decidePlacement(target);
-    }
+    const ExtractSession::Placement placement = session_.place(safe);
     const std::optional<std::string> password = passwordFor(entry);
 
-    const std::uint64_t entrySize = static_cast<std::uint32_t>(entry.UncompressedSize);
-    std::uint64_t entryDone = 0;
-    const auto progress = [&] {
-      return ExtractProgress{shownName_, entryDone, entrySize, totalDone_, totalSize_};
-    };
-    if (callbacks_.onEntryStart)
-      callbacks_.onEntryStart(progress());
-    const EntryData::Tick tick = [&] {
-      if (callbacks_.cancelRequested && callbacks_.cancelRequested())
-        throw EExtractCanceled("Extraction canceled");
-    };
+    session_.announce();
     std::optional<OutputFile> out;
-    if (writing_)
-      out.emplace(folder, target);
+    if (session_.writing())
+      out.emplace(placement.folder, placement.path);
     data_.decode(
         entry, password,
         [&](const std::uint8_t* bytes, std::size_t count) {
           if (out)
             out->write(bytes, count);
-          entryDone += count;
-          totalDone_ += count;
-          if (callbacks_.onProgress)
-            callbacks_.onProgress(progress());
+          session_.advance(count);
         },
-        tick);
-    if (!writing_)
+        [&] { session_.checkCancel(); });
+    if (!out)
       return;
     out->finish(entry.FileDateTime, options_.flushFiles);
-    target = commit(*out, target, placement);
+    const std::string path = session_.commit(*out, placement);
     if (options_.restoreAttributes)
-      restoreAttributes(entry, target);
-    ++result_.filesWritten;
-    result_.bytesWritten += entrySize;
-  }
-
-  // What happens to an existing file of the entry's name, asked before any work is done.
-  Placement decidePlacement(const std::string& target) {
-    const platform::PathKind kind = platform::pathKind(target);
-    if (kind == platform::PathKind::Missing)
-      return Placement::New;
-    if (kind == platform::PathKind::Directory || kind == platform::PathKind::Other) {
-      if (policy() == OverwritePolicy::Rename)
-        return Placement::Renamed;
-      throw EEntryFailure(SkipReason::Exists, "a folder or device of that name exists");
-    }
-    switch (policy()) {
-    case OverwritePolicy::Always:
-      return Placement::Replace;
-    case OverwritePolicy::Rename:
-      return Placement::Renamed;
-    case OverwritePolicy::Never:
-      break;
-    case OverwritePolicy::Ask: {
-      const OverwriteAnswer answer =
-          callbacks_.askOverwrite ? callbacks_.askOverwrite(target) : OverwriteAnswer::No;
-      if (answer == OverwriteAnswer::YesToAll)
-        policy_ = OverwritePolicy::Always;
-      if (answer == OverwriteAnswer::NoToAll)
-        policy_ = OverwritePolicy::Never;
-      if (answer == OverwriteAnswer::Yes || answer == OverwriteAnswer::YesToAll)
-        return Placement::Replace;
-      break;
-    }
-    }
-    throw EEntryFailure(SkipReason::Exists, "the file exists and is kept");
-  }
-
-  OverwritePolicy policy() const { return policy_ ? *policy_ : options_.overwrite; }
-
-  std::string commit(OutputFile& out, const std::string& target, Placement placement) {
-    if (placement == Placement::Replace) {
-      // Windows will not move a file over a read-only one; the user asked to replace it.
-      const std::int32_t old = platform::fileAttributes(target);
-      const bool readOnly = old >= 0 && (old & platform::faReadOnly) != 0;
-      if (readOnly)
-        platform::setFileAttributes(target,
-                                    static_cast<std::uint32_t>(old) & ~platform::faReadOnly);
-      try {
-        out.commitReplacing(target);
-      } catch (...) {
-        if (readOnly)
-          platform::setFileAttributes(target, static_cast<std::uint32_t>(old));
-        throw;
-      }
-      return target;
-    }
-    if (placement == Placement::New) {
-      if (claim(out, target))
-        return target;
-      if (policy() != OverwritePolicy::Rename)
-        throw EEntryFailure(SkipReason::Exists,
-                            "a file of that name appeared while it was written");
-    }
-    // A move that refuses to replace claims the first free number, even against another run.
-    const std::string folder = target.substr(0, target.rfind(platform::kPathDelimiter) + 1);
-    const std::string name = target.substr(folder.size());
-    for (int n = 2; n <= kMaxCopyNumber; ++n) {
-      const std::string candidate = folder + numberedName(name, n);
-      if (claim(out, candidate))
-        return candidate;
-    }
-    throw EEntryFailure(SkipReason::Exists, "no free name for a renamed copy");
-  }
-
-  // Moves the file to `name` unless something is there; a name the system refuses outright
-  // (too long, not allowed) is a reason to leave the entry out, not to try the next number.
-  static bool claim(OutputFile& out, const std::string& name) {
-    if (out.commitAsNew(name))
-      return true;
-    if (platform::pathKind(name) == platform::PathKind::Missing)
-      throw EEntryFailure(SkipReason::UnsafeName,
-                          "the system refuses to create a file of this name");
-    return false;
+      restoreAttributes(entry, path);
+    ++session_.result().filesWritten;
+    session_.result().bytesWritten += sizeOf(entry);
   }
 
   std::optional<std::string> passwordFor(const zip::TZipHeaderInfo& entry) {
     if (!(entry.Flags & zip::kFlagEncrypted))
       return std::nullopt;
+    const auto& ask = options_.callbacks.askPassword;
     if (!password_) {
-      if (declined_ || !callbacks_.askPassword)
+      if (declined_ || !ask)
         throw EEntryFailure(SkipReason::NeedsPassword, "encrypted, and no password was given");
-      password_ = callbacks_.askPassword(false);
+      password_ = ask(false);
       if (!password_) {
         declined_ = true;
         throw EEntryFailure(SkipReason::NeedsPassword, "encrypted, and no password was given");
       }
     }
     while (!data_.passwordMatches(entry, *password_)) {
-      if (declined_ || !callbacks_.askPassword)
+      if (declined_ || !ask)
         throw EEntryFailure(SkipReason::WrongPassword, "wrong password");
-      const auto again = callbacks_.askPassword(true);
+      const auto again = ask(true);
       if (!again) {
         declined_ = true;
         throw EEntryFailure(SkipReason::WrongPassword, "wrong password");
@@ -285,7 +160,7 @@ private:
     return password_;
   }
 
-  void restoreAttributes(const zip::TZipHeaderInfo& entry, const std::string& path) {
+  static void restoreAttributes(const zip::TZipHeaderInfo& entry, const std::string& path) {
     const std::uint32_t mode = (entry.ExternalAttributes >> kUnixModeShift) & kPermissionBits;
     if ((entry.VersionMadeBy >> kHostShift) == kHostUnix && mode != 0) {
 #ifdef _WIN32
@@ -303,19 +178,12 @@ private:
   }
 
   zip::TZipReader& reader_;
-  ExtractOptions& options_;
-  const ExtractCallbacks& callbacks_;
-  const bool writing_;
+  const ExtractOptions& options_;
+  ExtractSession session_;
   ArchiveInput input_;
   EntryData data_;
-  std::optional<TargetTree> tree_;
   std::optional<std::string> password_;
-  std::optional<OverwritePolicy> policy_; // an "all" answer to the overwrite question
-  bool declined_ = false;                 // the user gave no password: skip encrypted entries
-  std::string shownName_;
-  std::uint64_t totalSize_ = 0;
-  std::uint64_t totalDone_ = 0;
-  ExtractResult result_;
+  bool declined_ = false; // the user gave no password: skip encrypted entries
 };
 
 ZipExtractor::ZipExtractor(zip::TZipReader& reader, ExtractOptions options)
