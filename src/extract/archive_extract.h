@@ -8,10 +8,11 @@
 
 namespace larkspur::extract {
 
-enum class ArchiveKind { Zip, Unsupported };
+enum class ArchiveKind { Zip, Gzip, Tar, TarGzip, Unsupported };
 
-// Zip for .zip, .jar and names the menu does not take for archives (a self-extracting program,
-// a block of a set); Unsupported for the menu's other archive extensions (.rar, .cab, ...).
+// Gzip for .gz, Tar for .tar, TarGzip for .tgz and .tar.gz; Zip for .zip, .jar and names the menu
+// does not take for archives (a self-extracting program, a block of a set); Unsupported for the
+// menu's other archive extensions (.rar, .cab, ...).
 ArchiveKind archiveKindOf(const std::string& archive);
 
 // The folder the menu's "extract to" item announces: the archive's path without its extension.

@@ -58,6 +58,13 @@ void ExtractSession::advance(std::size_t count) {
     options_.callbacks.onProgress({entry_, entryDone_, entrySize_, totalDone_, totalSize_});
 }
 
+void ExtractSession::reportUnmatched(const PatternSelection& selection) {
+  for (const std::string& pattern : selection.unmatched()) {
+    beginEntry(pattern, 0);
+    report(SkipReason::NotMatched, "no entry matches this pattern");
+  }
+}
+
 void ExtractSession::checkCancel() const {
   if (options_.callbacks.cancelRequested && options_.callbacks.cancelRequested())
     throw EExtractCanceled("Extraction canceled");

@@ -9,6 +9,7 @@
 
 #include "extract/extract_options.h"
 #include "extract/output_file.h"
+#include "extract/pattern_selection.h"
 #include "extract/safe_path.h"
 #include "extract/target_tree.h"
 
@@ -32,6 +33,8 @@ public:
   void report(SkipReason reason, const std::string& message);
   // Counts decoded bytes of the current entry and reports progress.
   void advance(std::size_t count);
+  // Reports each pattern that selected no entry.
+  void reportUnmatched(const PatternSelection& selection);
   // Raises EExtractCanceled when the caller asked to stop.
   void checkCancel() const;
   void addToTotal(std::uint64_t size) { totalSize_ += size; }

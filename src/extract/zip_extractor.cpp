@@ -9,9 +9,9 @@
 #include "extract/entry_data.h"
 #include "extract/extract_session.h"
 #include "extract/output_file.h"
+#include "extract/pattern_selection.h"
 #include "platform/platform.h"
 #include "platform/target_files.h"
-#include "zip/format/wildcard_match.h"
 #include "zip/format/zip_signatures.h"
 
 namespace larkspur::extract {
@@ -41,9 +41,14 @@ public:
   ExtractResult execute() {
     reader_.OpenArchive();
     std::vector<int> selected;
-    std::vector<bool> patternUsed(options_.patterns.size(), false);
+    PatternSelection selection(options_.patterns);
     for (int i = 0; i < reader_.EntryCount(); ++i) {
-      if (isSelected(reader_.Entry(i), patternUsed)) {
+      std::string name = reader_.Entry(i).Directory() + reader_.Entry(i).FileName();
+      for (char& c : name) {
+        if (c == platform::kPathDelimiter)
+          c = '/';
+      }
+      if (selection.selects(name)) {
         selected.push_back(i);
         session_.addToTotal(sizeOf(reader_.Entry(i)));
       }
@@ -58,40 +63,12 @@ public:
       }
       session_.endEntry();
     }
-    for (std::size_t p = 0; p < options_.patterns.size(); ++p) {
-      if (!patternUsed[p]) {
-        session_.beginEntry(options_.patterns[p], 0);
-        session_.report(SkipReason::NotMatched, "no entry matches this pattern");
-      }
-    }
+    session_.reportUnmatched(selection);
     reader_.CloseArchive();
     return std::move(session_.result());
   }
 
 private:
-  bool isSelected(const zip::TZipHeaderInfo& entry, std::vector<bool>& patternUsed) const {
-    if (options_.patterns.empty())
-      return true;
-    std::string name = entry.Directory() + entry.FileName();
-    for (char& c : name) {
-      if (c == platform::kPathDelimiter)
-        c = '/';
-    }
-    const std::string& fileName = entry.FileName();
-    bool selected = false;
-    for (std::size_t p = 0; p < options_.patterns.size(); ++p) {
-      const std::string& pattern = options_.patterns[p];
-      // A pattern without a folder part also matches the bare file name at any depth.
-      if (zip::WildcardMatch(pattern, name) ||
-          (pattern.find('/') == std::string::npos && !fileName.empty() &&
-           zip::WildcardMatch(pattern, fileName))) {
-        patternUsed[p] = true;
-        selected = true;
-      }
-    }
-    return selected;
-  }
-
   void processEntry(const zip::TZipHeaderInfo& entry) {
     // The local header's name is the one written: the name checked is the name used.
     const LocalEntry local = data_.openLocal(entry);

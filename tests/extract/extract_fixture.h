@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "extract/archive_extract.h"
+#include "platform/dos_time.h"
 #include "platform/platform.h"
 #include "raw_zip.h"
 #include "support/file_contents.h"
