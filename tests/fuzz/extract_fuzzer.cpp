@@ -1,6 +1,7 @@
-// Arbitrary bytes as an archive, extracted into a scratch folder (with a password, replacing what
-// an earlier run left) and tested. Anything but one of the engine's exceptions, a crash, or a
-// file anywhere but inside the target folder is a finding.
+// Arbitrary bytes as an archive (a ZIP, or by the last byte a tar or a tar.gz), extracted into a
+// scratch folder (with a password, renaming around what an earlier run left) and tested. Anything
+// but one of the engine's exceptions, a crash, or a file anywhere but inside the target folder is a
+// finding.
 #include <cstdint>
 #include <string>
 
@@ -39,7 +40,7 @@ int removeTree(const std::string& path, const std::string& allowed) {
     const std::string child = path + platform::kPathDelimiter + name;
     const bool inside = child == allowed || child.compare(0, allowed.size() + 1,
                                                           allowed + platform::kPathDelimiter) == 0;
-    if (!inside && name != "fuzz.zip")
+    if (!inside && name.rfind("fuzz.", 0) != 0)
       ++strays;
     if (platform::pathKind(child) == platform::PathKind::Directory) {
       strays += removeTree(child, allowed);
@@ -55,7 +56,9 @@ int removeTree(const std::string& path, const std::string& allowed) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string archive = workDirectory() + platform::kPathDelimiter + "fuzz.zip";
+  static const char* const kNames[] = {"fuzz.zip", "fuzz.zip", "fuzz.tar", "fuzz.tgz"};
+  const std::string archive =
+      workDirectory() + platform::kPathDelimiter + kNames[size == 0 ? 0 : data[size - 1] % 4];
   const std::string target = workDirectory() + platform::kPathDelimiter + "out";
   {
     platform::File file = platform::File::create(archive);
