@@ -85,6 +85,8 @@ private:
       return;
     }
     EntryData::checkSupported(entry);
+    if (isUnixLink(entry))
+      throw EEntryFailure(SkipReason::Unsupported, "a symbolic link is not extracted");
     const ExtractSession::Placement placement = session_.place(safe);
     const std::optional<std::string> password = passwordFor(entry);
 
@@ -135,6 +137,14 @@ private:
       data_.openLocal(entry);
     }
     return password_;
+  }
+
+  // An entry made on Unix whose mode says symbolic link: its data is the link's target.
+  static bool isUnixLink(const zip::TZipHeaderInfo& entry) {
+    constexpr std::uint32_t kFileTypeBits = 0170000;
+    constexpr std::uint32_t kSymbolicLink = 0120000;
+    return (entry.VersionMadeBy >> kHostShift) == kHostUnix &&
+           ((entry.ExternalAttributes >> kUnixModeShift) & kFileTypeBits) == kSymbolicLink;
   }
 
   static void restoreAttributes(const zip::TZipHeaderInfo& entry, const std::string& path) {

@@ -116,9 +116,12 @@ TEST_F(RoundTrip, InfoZipArchivesWithAndWithoutPasswordComeBack) {
 
   inSources("zip -q -r -P 'pass word' " + hostArchive() + " .");
   const ExtractResult wrong = extractFrom(archive(), "guess");
-  EXPECT_EQ(wrong.filesWritten, 0);
+  // One check byte lets a wrong password through once in 256 entries; the CRC then stops it,
+  // except for an empty file, which has nothing to check.
+  EXPECT_LE(wrong.filesWritten, platform::fileExists(out("empty.dat")) ? 1 : 0);
   for (const EntryProblem& p : wrong.problems)
     EXPECT_TRUE(p.reason == SkipReason::WrongPassword || p.reason == SkipReason::BadData);
+  larkspur::test::removeTree(target());
   EXPECT_TRUE(extractFrom(archive(), "pass word").complete());
   expectSources();
 }

@@ -75,14 +75,18 @@ TEST_F(ExtractTest, DamagedDataLeavesNoFileOfThatNameAndTheRestExtracts) {
   badSize.size = 6;
   RawEntry unsupported{"bzip2.bin", "BZh91AY&SY"};
   unsupported.method = 12;
+  RawEntry link{"link", "/etc/passwd"};
+  link.versionMadeBy = 3 << 8 | 30;
+  link.externalAttributes = 0120777u << 16;
   RawEntry aes{"aes.bin", "0123456789abcdef"};
   aes.method = 99;
   aes.flags = 1;
   const ExtractResult result =
-      extractRaw({badCrc, badSize, {"good.txt", "good"}, unsupported, aes});
+      extractRaw({badCrc, badSize, {"good.txt", "good"}, unsupported, aes, link});
 
-  EXPECT_EQ(reasons(result), (std::vector{SkipReason::BadData, SkipReason::BadData,
-                                          SkipReason::Unsupported, SkipReason::Unsupported}));
+  EXPECT_EQ(reasons(result),
+            (std::vector{SkipReason::BadData, SkipReason::BadData, SkipReason::Unsupported,
+                         SkipReason::Unsupported, SkipReason::Unsupported}));
   EXPECT_EQ(result.problems[0].entry, "bad-crc.txt");
   EXPECT_NE(result.problems[0].message.find("CRC"), std::string::npos);
   EXPECT_EQ(targetFiles(), std::set<std::string>{"good.txt"}); // no temporary file either
