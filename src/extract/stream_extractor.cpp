@@ -1,6 +1,7 @@
 // gzip and tar through the extraction session. A stream cannot be resumed after damage, so a
-// reading error leaves the current entry out and ends the run; a gzip trailer is checked after
-// the data it covers, so for .tar.gz a bad trailer is reported once the archive was read.
+// reading error leaves the current entry out and ends the run. A gzip trailer is checked after
+// the data it covers, so for .tar.gz a bad trailer is reported once the whole archive was read
+// (the files before it are in place by then: the stream gives no earlier check).
 #include "extract/stream_extractor.h"
 
 #include <optional>
@@ -98,7 +99,9 @@ public:
     });
   }
 
-  void tar(TarReader& reader, GzipReader* gzip) {
+  // The reader reads its source to the end after the last entry, so a gzip trailer under it is
+  // checked before the run counts as complete.
+  void tar(TarReader& reader) {
     PatternSelection selection(options_.patterns);
     TarEntry entry;
     bool intact = true;
@@ -124,13 +127,6 @@ public:
       session_.endEntry();
       if (!intact)
         break;
-    }
-    // The gzip trailer follows the tar data: read to the end so it is checked.
-    if (gzip && intact) {
-      guarded([&] {
-        while (gzip->read(std::span<std::uint8_t>(block_)) > 0) {
-        }
-      });
     }
     session_.reportUnmatched(selection);
   }
@@ -177,7 +173,7 @@ ExtractResult extractStream(const std::string& archive, StreamFormat format,
     run.gzip(*gzip, archive);
   } else {
     TarReader tar(gzip ? static_cast<ByteSource&>(*gzip) : source);
-    run.tar(tar, gzip ? &*gzip : nullptr);
+    run.tar(tar);
   }
   return run.finish();
 }

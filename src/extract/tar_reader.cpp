@@ -97,7 +97,11 @@ bool TarReader::next(TarEntry& entry) {
     if (!readBlock(block))
       throw ETarError("The tar archive ends without its end-of-archive marker");
     if (isZeroBlock(block)) {
-      ended_ = true; // what may follow the marker is not part of the archive
+      // What follows the marker (its second block, record padding) is not part of the archive,
+      // but it is read to the end: a gzip around the tar checks its CRC and size only there.
+      ended_ = true;
+      while (source_.read(scratch_) != 0) {
+      }
       return false;
     }
     const TarHeaderFields header = parseTarHeader(block);

@@ -31,7 +31,9 @@ public:
   explicit TarReader(ByteSource& source);
 
   // Moves to the next entry (skipping what was not read of the current one); false at the end
-  // of the archive. Throws ETarError for a damaged or truncated archive.
+  // of the archive, after reading the source to its end (so a GzipReader under it has checked
+  // its trailer). Throws ETarError for a damaged or truncated archive, and whatever the source
+  // throws.
   bool next(TarEntry& entry);
 
   // The current entry's data; 0 once all of it was read.

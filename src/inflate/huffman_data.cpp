@@ -32,23 +32,35 @@ constexpr std::uint64_t lowBits(unsigned count) {
   return (std::uint64_t(1) << count) - 1;
 }
 
-// Copies a match forwards, byte by byte in effect, so a short distance repeats its pattern.
-// Writes may run up to 7 bytes past the end (the window keeps slack for that).
+// Copies a match forwards so that a distance shorter than the length repeats its pattern, in
+// 8- or 16-byte stores that may run up to 29 bytes past the end (the window keeps slack).
 inline void copyForward(std::uint8_t* out, unsigned length, unsigned distance) {
   const std::uint8_t* from = out - distance;
   std::uint8_t* const end = out + length;
-  if (distance >= 8) {
-    do {
+  if (distance >= 16) {
+    // Most matches are short: two unconditional stores cover them without a loop branch.
+    std::memcpy(out, from, 16);
+    std::memcpy(out + 16, from + 16, 16);
+    for (out += 32, from += 32; out < end; out += 16, from += 16)
+      std::memcpy(out, from, 16);
+  } else if (distance >= 8) {
+    std::memcpy(out, from, 8);
+    std::memcpy(out + 8, from + 8, 8);
+    for (out += 16, from += 16; out < end; out += 8, from += 8)
       std::memcpy(out, from, 8);
-      out += 8;
-      from += 8;
-    } while (out < end);
   } else if (distance == 1) {
     std::memset(out, *from, length);
   } else {
-    do
-      *out++ = *from++;
-    while (out < end);
+    // A period of 2-7 bytes: store 8 bytes of the repeated pattern, advancing by the largest
+    // multiple of the period that fits in 8, so every store starts at the pattern's phase 0.
+    std::uint8_t pattern[8];
+    for (unsigned i = 0; i < 8; ++i)
+      pattern[i] = from[i % distance];
+    const unsigned step = 8 - 8 % distance;
+    do {
+      std::memcpy(out, pattern, 8);
+      out += step;
+    } while (out < end);
   }
 }
 
@@ -63,7 +75,7 @@ void InflateMachine::copyMatch(unsigned length, unsigned distance) {
 
 InflateMachine::Progress InflateMachine::decodeData(std::size_t limit) {
   for (;;) {
-    if (inEnd_ - in_ >= 8 && pos_ < limit && decodeFast(limit))
+    if (inEnd_ - in_ >= kFastLoopInput && pos_ < limit && decodeFast(limit))
       return Progress::Done;
     Progress progress;
     if (!decodeGroup(limit, progress))
@@ -117,8 +129,10 @@ bool InflateMachine::decodeGroup(std::size_t limit, Progress& progress) {
   return true;
 }
 
-// Returns true when it decoded the block's end. Keeps the bit buffer filled to at least 56 bits
-// with one unaligned 8-byte read per group; the bytes it read ahead are given back at the end.
+// Returns true when it decoded the block's end. Refills the bit buffer to at least 56 bits with
+// one unaligned 8-byte read per group (two when the literals before a match used up the bits);
+// the bytes it read ahead are given back at the end. Each pass starts below outLimit and writes
+// at most two extra literals and one match past it, which the window's slack holds.
 bool InflateMachine::decodeFast(std::size_t limit) {
   const HuffmanEntry* const litLen = litLen_->entries();
   const HuffmanEntry* const distances = distance_->entries();
@@ -136,7 +150,7 @@ bool InflateMachine::decodeFast(std::size_t limit) {
   unsigned bitCount = bitCount_;
   bool endOfBlock = false;
 
-  while (inEnd_ - in >= 8 && out < outLimit) {
+  while (inEnd_ - in >= kFastLoopInput && out < outLimit) {
     // Bits above bitCount may hold bytes already read; OR-ing the same bytes again is harmless.
     bits |= load64(in) << bitCount;
     in += (63 - bitCount) >> 3;
@@ -145,11 +159,29 @@ bool InflateMachine::decodeFast(std::size_t limit) {
     HuffmanEntry entry = litLen[bits & litLenMask];
     if (entryKind(entry) == kSubtableEntry)
       entry = litLen[entryValue(entry) + ((bits >> litLenBits) & lowBits(entryExtraBits(entry)))];
+    // Up to three literals from one refill (3 x 15 bits of the 56), the commonest case by far.
     if (entryKind(entry) == kLiteralEntry) {
       bits >>= entryLength(entry);
       bitCount -= entryLength(entry);
       *out++ = std::uint8_t(entryValue(entry));
-      continue;
+      entry = litLen[bits & litLenMask];
+      if (entryKind(entry) == kSubtableEntry)
+        entry = litLen[entryValue(entry) + ((bits >> litLenBits) & lowBits(entryExtraBits(entry)))];
+      if (entryKind(entry) == kLiteralEntry) {
+        bits >>= entryLength(entry);
+        bitCount -= entryLength(entry);
+        *out++ = std::uint8_t(entryValue(entry));
+        entry = litLen[bits & litLenMask];
+        if (entryKind(entry) == kSubtableEntry)
+          entry =
+              litLen[entryValue(entry) + ((bits >> litLenBits) & lowBits(entryExtraBits(entry)))];
+        if (entryKind(entry) == kLiteralEntry) {
+          bits >>= entryLength(entry);
+          bitCount -= entryLength(entry);
+          *out++ = std::uint8_t(entryValue(entry));
+          continue;
+        }
+      }
     }
     if (entryKind(entry) != kBaseEntry) {
       if (entryKind(entry) != kEndOfBlockEntry)
@@ -159,12 +191,19 @@ bool InflateMachine::decodeFast(std::size_t limit) {
       endOfBlock = true;
       break;
     }
+    // At least 26 bits are left here: enough for a length code and its extra bits.
     bits >>= entryLength(entry);
     bitCount -= entryLength(entry);
     const unsigned length = entryValue(entry) + unsigned(bits & lowBits(entryExtraBits(entry)));
     bits >>= entryExtraBits(entry);
     bitCount -= entryExtraBits(entry);
 
+    // The distance code and its extra bits need up to 28.
+    if (bitCount < 28) {
+      bits |= load64(in) << bitCount;
+      in += (63 - bitCount) >> 3;
+      bitCount |= 56;
+    }
     entry = distances[bits & distanceMask];
     if (entryKind(entry) == kSubtableEntry)
       entry =

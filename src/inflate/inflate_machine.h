@@ -19,14 +19,18 @@ namespace larkspur::inflate {
 // means fewer slides; every match fits behind the decoding limit, so none is ever split.
 inline constexpr std::size_t kDecodeRoom = 224 * 1024;
 inline constexpr std::size_t kBufferEnd = kWindowSize + kDecodeRoom;
-// Wide match copies may write up to 7 bytes past a match's end.
-inline constexpr std::size_t kCopySlack = 16;
+// Matches start before the decoding limit plus two literals, so a match ends at most one byte
+// past kBufferEnd; wide copies store up to 15 bytes past a long match's end (and short ones stay
+// far from kBufferEnd).
+inline constexpr std::size_t kCopySlack = 1 + 15 + 16;
 static_assert(kDecodeRoom > kMaxMatch);
 
 // The fast loop reads 8 bytes at a time, and one symbol group (length code, extra bits, distance
 // code, extra bits) needs at most 48 bits, so a refill to 56 bits covers a whole group.
 inline constexpr unsigned kMaxGroupBits = 15 + 5 + 15 + 13;
 static_assert(kMaxGroupBits <= 56);
+// Input the fast loop needs in hand per pass: two 8-byte reads (the second after literals).
+inline constexpr std::ptrdiff_t kFastLoopInput = 16;
 inline constexpr unsigned kLitLenPrimaryBits = 10;
 inline constexpr unsigned kDistancePrimaryBits = 8;
 

@@ -122,6 +122,14 @@ TEST(TarReader, ReadsWhatTheHostTarWrites) {
     EXPECT_EQ(find(seen, "tree/link")->reason, "symbolic link to \"a.txt\" is not extracted");
     EXPECT_EQ(seen.size(), 8u);
   }
+  // The gzip trailer is the only check of the files' bytes: the archive's end verifies it.
+  std::string damaged = larkspur::test::readFile(dir.file("gnu.tgz"));
+  damaged[damaged.size() - 8] ^= 1;
+  MemoryByteSource file(
+      std::span(reinterpret_cast<const std::uint8_t*>(damaged.data()), damaged.size()));
+  GzipReader gzip(file);
+  TarReader reader(gzip);
+  EXPECT_THROW(readAll(reader), EGzipError);
 }
 
 TEST(TarReader, SkipsUnreadDataAndHonoursPaxAndLongNames) {
