@@ -94,7 +94,10 @@ public:
   void update(const extract::ExtractProgress& p) {
     if (!shown_)
       return;
-    const int percent = p.totalSize == 0 ? 100 : static_cast<int>(p.totalDone * 100 / p.totalSize);
+    // A tar or gzip stream does not announce its total: the entry's own share then.
+    const int percent = p.totalSize != 0   ? static_cast<int>(p.totalDone * 100 / p.totalSize)
+                        : p.entrySize != 0 ? static_cast<int>(p.entryDone * 100 / p.entrySize)
+                                           : 100;
     if (percent == lastPercent_ && &p.entry == lastEntry_ && p.entryDone != 0)
       return;
     lastPercent_ = percent;
