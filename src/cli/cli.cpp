@@ -10,9 +10,9 @@ namespace larkspur::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"list", kListUsage, runList},
-    {"compress", kCompressUsage, runCompress},
-    {"add", kAddUsage, runAdd},
+    {"list", kListUsage, runList}, {"compress", kCompressUsage, runCompress},
+    {"add", kAddUsage, runAdd},    {"extract", kExtractUsage, runExtract},
+    {"test", kTestUsage, runTest},
 };
 
 } // namespace

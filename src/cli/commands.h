@@ -15,4 +15,10 @@ extern const char kAddUsage[];
 int runCompress(const Arguments& args, std::ostream& out, std::ostream& err);
 int runAdd(const Arguments& args, std::ostream& out, std::ostream& err);
 
+// extract ARCHIVE [-d DIR] [PATTERN...] [--overwrite ...] / test ARCHIVE
+extern const char kExtractUsage[];
+extern const char kTestUsage[];
+int runExtract(const Arguments& args, std::ostream& out, std::ostream& err);
+int runTest(const Arguments& args, std::ostream& out, std::ostream& err);
+
 } // namespace larkspur::cli

@@ -45,6 +45,14 @@ void ZipCrypto::Encrypt(const std::uint8_t* in, std::uint8_t* out, std::size_t c
   }
 }
 
+void ZipCrypto::Decrypt(const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t plain = in[i] ^ keystreamByte();
+    out[i] = plain;
+    updateKeys(plain);
+  }
+}
+
 ZipCrypto::Header ZipCrypto::MakeHeader(std::uint32_t crc) {
   // The random bytes only have to be unpredictable; the system's entropy source serves better
   // than a clock-seeded generator, whose output an attacker could guess.

@@ -22,6 +22,8 @@ public:
   Header MakeHeader(std::uint32_t crc);
   // Encrypts `count` bytes from `in` into `out` (they may be the same buffer).
   void Encrypt(const std::uint8_t* in, std::uint8_t* out, std::size_t count);
+  // Decrypts `count` bytes from `in` into `out` (they may be the same buffer).
+  void Decrypt(const std::uint8_t* in, std::uint8_t* out, std::size_t count);
 
 private:
   std::uint8_t keystreamByte() const;
