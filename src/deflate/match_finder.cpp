@@ -16,9 +16,9 @@ constexpr unsigned kMaxRead = 0xFFFE;
 
 } // namespace
 
-TMatcher::TMatcher(const TDeflateBuffers& buffers, int packLevel, TDeflateIo& io,
-                   TBlockCoder& coder, TDeflateResult& header)
-    : window_(buffers.window()), chain_head_(buffers.chain_head()),
+TMatcher::TMatcher(TDeflateBuffers& buffers, int packLevel, TDeflateIo& io, TBlockCoder& coder,
+                   TDeflateResult& header)
+    : buffers_(buffers), window_(buffers.window()), chain_head_(buffers.chain_head()),
       chain_prev_(buffers.chain_prev()), packLevel_(packLevel), io_(io), coder_(coder),
       header_(header) {}
 
@@ -42,6 +42,11 @@ void TMatcher::start_matcher() {
     header_.flagBits |= kFlagMaximumLevels;
   cur_pos_ = 0;
   block_start_ = 0;
+  const bool prefixLevel = packLevel_ >= kFirstPrefixLevel;
+  prefix_ = prefixLevel && buffers_.matchSearch() != TMatchSearch::PlainWalk
+                ? &buffers_.prefix_chains()
+                : nullptr;
+  startPrefixChains();
 
   lookahead_ = readInput(window_, kFirstRead);
   if (lookahead_ == kNothingRead) {
@@ -70,9 +75,16 @@ void TMatcher::slide() {
     const TChainLinks slidIn = TChainLinks(((m & kTopBits) >> 15) * 0xFFFF);
     return TChainLinks(m & slidIn & ~kTopBits);
   });
+  if (prefix_ != nullptr && prefix_on_) {
+    // Positions not yet added that slide out lie beyond the distance limit of every later
+    // search, so they are never needed.
+    prefix_->slide();
+    prefix_next_ = prefix_next_ > kHalfWindow ? prefix_next_ - kHalfWindow : 0;
+  }
 }
 
 void TMatcher::refill_window() {
+  choosePrefixChains();
   do {
     // Free space behind the lookahead, as a 16-bit quantity.
     unsigned more = (kWindowSize - lookahead_ - cur_pos_) & 0xFFFF;
@@ -93,7 +105,7 @@ void TMatcher::refill_window() {
   } while (lookahead_ < kMinLookahead && !end_of_input_);
 }
 
-unsigned TMatcher::search_chain(unsigned first) {
+unsigned TMatcher::walk_chain(unsigned first) {
   unsigned best = prev_len_;
   unsigned bestPos = match_pos_;
   unsigned count = chain_limit_;
