@@ -71,8 +71,11 @@ void TMatcher::slide() {
   // The same rule for all links of an entry at once: a link with its top bit set loses the
   // bit (m - 32768), any other becomes 0.
   constexpr TChainLinks kTopBits = TChainLinks(0x8000800080008000ull);
+  // The lane mask is the lanes' low bits times 0xFFFF, written as a shift and a subtraction
+  // (the same value modulo 2^64) so that the loop vectorises.
   std::transform(chain_prev_, chain_prev_ + kHalfWindow, chain_prev_, [](TChainLinks m) {
-    const TChainLinks slidIn = TChainLinks(((m & kTopBits) >> 15) * 0xFFFF);
+    const TChainLinks low = (m & kTopBits) >> 15;
+    const TChainLinks slidIn = TChainLinks((low << 16) - low);
     return TChainLinks(m & slidIn & ~kTopBits);
   });
   if (prefix_ != nullptr && prefix_on_) {
