@@ -340,10 +340,11 @@ int main(int argc, char** argv) {
                       update_crc(kCrcPreset, ours.data(), ours.size()) ^ kCrcPreset,
                       static_cast<unsigned long long>(r.compressedSize), r.method, r.flagBits,
                       r.internalAttributes, level, name.c_str());
+        char key[480];
+        std::snprintf(key, sizeof key, "L%d %s", level, name.c_str());
         if (checkFile.empty()) {
           std::printf("%s\n", line);
-        } else if (const auto it = recorded.find("L" + std::to_string(level) + " " + name);
-                   it == recorded.end() || it->second != line) {
+        } else if (const auto it = recorded.find(key); it == recorded.end() || it->second != line) {
           std::printf("changed: %s (recorded: %s)\n", line,
                       it == recorded.end() ? "none" : it->second.c_str());
           ++changed;

@@ -8,7 +8,7 @@ namespace larkspur::deflate {
 namespace {
 
 constexpr unsigned kHeads = kPrefixChains * kPrefixHashSize;
-constexpr unsigned kLinks = kLinkStride * kHalfWindow;
+constexpr unsigned kLinks = kPrefixChains * kHalfWindow;
 
 } // namespace
 
@@ -25,7 +25,6 @@ void TPrefixChains::slide() {
     return std::uint16_t(m >= kHalfWindow ? m - kHalfWindow : kNoPosition);
   };
   std::transform(heads_.get(), heads_.get() + kHeads, heads_.get(), rebase);
-  // The padding links stay 0.
   std::transform(links_.get(), links_.get() + kLinks, links_.get(), rebase);
 }
 

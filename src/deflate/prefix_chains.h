@@ -21,11 +21,6 @@ inline constexpr unsigned kPrefixChains = unsigned(kPrefixLengths.size());
 inline constexpr unsigned kPrefixHashBits = 15;
 inline constexpr unsigned kPrefixHashSize = 1u << kPrefixHashBits;
 
-// Links kept per window position: one per chain, padded to eight so a position's links share
-// a cache line and the whole table slides as one array.
-inline constexpr unsigned kLinkStride = 8;
-static_assert(kPrefixChains <= kLinkStride);
-
 class TPrefixChains {
 public:
   TPrefixChains();
@@ -50,7 +45,7 @@ public:
 #pragma GCC unroll 8
       for (unsigned k = 0; k < kPrefixChains; ++k) {
         std::uint16_t& head = heads[k * kPrefixHashSize + hashes[k]];
-        links[slot * kLinkStride + k] = head;
+        links[k * kHalfWindow + slot] = head;
         head = std::uint16_t(p);
       }
     }
@@ -60,7 +55,7 @@ public:
 
   // The position before p on p's chain of prefix length index k.
   unsigned prev(unsigned k, unsigned p) const {
-    return links_[(p & kHashMask) * kLinkStride + k];
+    return links_[k * kHalfWindow + (p & kHashMask)];
   }
   // Number of insertions into p's 3-byte chain before p (modulo 2^32).
   std::uint32_t stamp(unsigned p) const {
@@ -86,16 +81,16 @@ private:
     const std::uint64_t p0 = w0 * kM0, p01 = p0 ^ w1 * kM1;
     const std::uint64_t p0123 = p01 ^ load(bytes + 16) * kM2 ^ load(bytes + 24) * kM3;
     const auto top = [](std::uint64_t h) { return unsigned(h >> (64 - kPrefixHashBits)); };
-    return {top((w0 << 32) * kM0),
-            top((w0 << 16) * kM0),
-            top(p0),
-            top(p0 ^ (w1 << 32) * kM1),
-            top(p01),
-            top(p0123)};
+    const auto hashes = std::to_array({top((w0 << 32) * kM0), top((w0 << 16) * kM0), top(p0),
+                                       top(p0 ^ (w1 << 32) * kM1), top(p01), top(p0123)});
+    static_assert(hashes.size() == kPrefixChains, "one hash per prefix length");
+    return hashes;
   }
 
-  std::unique_ptr<std::uint16_t[]> heads_;    // kPrefixChains tables of kPrefixHashSize
-  std::unique_ptr<std::uint16_t[]> links_;    // kLinkStride per window position
+  std::unique_ptr<std::uint16_t[]> heads_; // kPrefixChains tables of kPrefixHashSize
+  // kPrefixChains tables of one link per window position: a walk along one chain stays in
+  // one 64 KB table.
+  std::unique_ptr<std::uint16_t[]> links_;
   std::unique_ptr<std::uint32_t[]> stamps_;   // per window position
   std::unique_ptr<std::uint32_t[]> counters_; // insertions per 3-byte hash
 };
