@@ -220,6 +220,17 @@ double gzipSeconds(int level, const fs::path& file, std::uint64_t& size) {
   return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
 }
 
+// The 1-minute load average (other users of a shared machine), or -1 where unknown.
+double loadAverage() {
+  double load = -1;
+  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1)
+      load = -1;
+    std::fclose(f);
+  }
+  return load;
+}
+
 // The corpus as one tar (sorted names, so every run compresses the same bytes), compressed by
 // ours, gzip and zlib in turn within each run; medians of processor time.
 int gzipMode(const fs::path& dir, const std::vector<int>& levels, int runs) {
@@ -234,8 +245,9 @@ int gzipMode(const fs::path& dir, const std::vector<int>& levels, int runs) {
   const Bytes input = readFile(tar);
   TDeflateBuffers buffers;
   Bytes ours, theirs;
-  std::printf("corpus as one tar: %zu bytes; processor time, median of %d alternating runs\n",
-              input.size(), runs);
+  std::printf("corpus as one tar: %zu bytes; processor time, median of %d alternating runs; "
+              "load average %.2f at the start\n",
+              input.size(), runs, loadAverage());
   std::printf("%2s %9s %9s %9s %8s %8s %10s %10s %10s\n", "L", "ours MB/s", "gzip MB/s",
               "zlib MB/s", "vs gzip", "vs zlib", "ours size", "gzip size", "zlib size");
   for (const int level : levels) {
@@ -257,6 +269,7 @@ int gzipMode(const fs::path& dir, const std::vector<int>& levels, int runs) {
                 static_cast<unsigned long long>(gzipSize), zlibSize);
     std::fflush(stdout);
   }
+  std::printf("load average %.2f at the end\n", loadAverage());
   fs::remove(tar);
   return 0;
 }

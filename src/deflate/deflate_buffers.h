@@ -49,7 +49,12 @@ public:
   void setMatchSearch(TMatchSearch mode) { matchSearch_ = mode; }
 
   // Zeroes window bytes 0 to 65534 (the last byte keeps its value), as at the end of every
-  // entry, so the next entry's output does not depend on the bytes of this one.
+  // entry, so the next entry's output does not depend on the bytes of this one, with one
+  // exception: an entry of 65,279 to 65,535 bytes never writes byte 65535, slides its window
+  // once near its end (the slide copies that byte down to 32767) and may compare its last
+  // matches against it there. Its output can then depend on the last byte the entries before
+  // it left, so entries compressed apart (say on several threads) must hand that byte on, or
+  // wait for the entry before.
   void clearWindow();
 
 private:

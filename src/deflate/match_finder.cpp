@@ -156,6 +156,8 @@ unsigned TMatcher::walk_chain(unsigned first) {
   bool stop = examine(c);
   while (!stop) {
     const TChainLinks links = chainPrev[c & kHashMask];
+    // The entry after these four links is needed next: start loading it now (only a hint).
+    __builtin_prefetch(&chainPrev[(links >> 48) & kHashMask]);
 #pragma GCC unroll 4
     for (unsigned k = 0; k < kLinksPerEntry; ++k) {
       c = std::uint16_t(links >> (16 * k));
