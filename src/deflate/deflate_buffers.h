@@ -42,7 +42,7 @@ public:
   // One bit per block symbol, set for a match (4096 bytes).
   std::uint8_t* flag_bytes() const { return flagBytes_.get(); }
 
-  // The longer-prefix chains of the maximum levels (about 640 KB), allocated on first use.
+  // The longer-prefix chains of the maximum levels (about 1 MB), allocated on first use.
   TPrefixChains& prefix_chains();
 
   TMatchSearch matchSearch() const { return matchSearch_; }
