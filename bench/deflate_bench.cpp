@@ -1,8 +1,10 @@
 // Speed and size of our Deflate against zlib's at the same level, file by file over a corpus
-// (median of several runs, both measured in the same run), with totals and ratios; or, with
+// (median of several runs, both measured in the same run), with totals and ratios; with
+// --gzip, the corpus as one tar against the system's gzip and zlib, alternating; with
+// --digest, a digest of every output (--check compares them with a recorded list); or, with
 // --raw, the raw stream of one file for comparison from outside.
 //
-//   deflate_bench [--runs N] [--levels 1,6,9] [--digest] [CORPUS_DIR]
+//   deflate_bench [--runs N] [--levels 1,6,9] [--digest] [--check FILE] [--gzip] [CORPUS_DIR]
 //   deflate_bench --raw LEVEL INFILE OUTFILE
 #include <algorithm>
 #include <chrono>
@@ -13,8 +15,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+#endif
 
 #include "deflate/crc32.h"
 #include "deflate/deflate.h"
@@ -150,6 +164,117 @@ constexpr bool kHaveZlib = false;
 // Shortest time one timed run should take.
 constexpr double kMinRunSeconds = 0.05;
 
+// Recorded digests ("L<level> <name>" to the whole line), or an empty map with ok = false.
+std::map<std::string, std::string> loadDigests(const fs::path& path, bool& ok) {
+  std::map<std::string, std::string> lines;
+  std::ifstream in(path);
+  ok = bool(in);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t at = line.find(" L");
+    if (at != std::string::npos)
+      lines[line.substr(at + 1)] = line;
+  }
+  return lines;
+}
+
+#if !defined(_WIN32)
+// Processor time of this thread: the figure that other developers' load on a shared machine
+// disturbs least.
+double threadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+template <typename F> double cpuSeconds(F&& f) {
+  const double start = threadSeconds();
+  f();
+  return threadSeconds() - start;
+}
+
+// Runs `gzip -LEVEL -c FILE` with its output thrown away; returns the child's user plus
+// system time and sets `size` to the compressed size it reports on its standard output.
+double gzipSeconds(int level, const fs::path& file, std::uint64_t& size) {
+  const fs::path out = file.string() + ".gz";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::string flag = "-" + std::to_string(level);
+  std::string name = file.string();
+  char gzip[] = "gzip";
+  char c[] = "-c";
+  char* argv[] = {gzip, flag.data(), c, name.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "gzip", &actions, nullptr, argv, environ) != 0) {
+    std::fprintf(stderr, "cannot run gzip\n");
+    std::exit(1);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  size = fs::file_size(out);
+  fs::remove(out);
+  const auto toSeconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+  return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
+}
+
+// The 1-minute load average (other users of a shared machine), or -1 where unknown.
+double loadAverage() {
+  double load = -1;
+  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1)
+      load = -1;
+    std::fclose(f);
+  }
+  return load;
+}
+
+// The corpus as one tar (sorted names, so every run compresses the same bytes), compressed by
+// ours, gzip and zlib in turn within each run; medians of processor time.
+int gzipMode(const fs::path& dir, const std::vector<int>& levels, int runs) {
+  const fs::path tar =
+      fs::temp_directory_path() / ("deflate_bench_" + std::to_string(getpid()) + ".tar");
+  const std::string command =
+      "tar --sort=name -cf '" + tar.string() + "' -C '" + dir.string() + "' .";
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "cannot make %s\n", tar.string().c_str());
+    return 1;
+  }
+  const Bytes input = readFile(tar);
+  TDeflateBuffers buffers;
+  Bytes ours, theirs;
+  std::printf("corpus as one tar: %zu bytes; processor time, median of %d alternating runs; "
+              "load average %.2f at the start\n",
+              input.size(), runs, loadAverage());
+  std::printf("%2s %9s %9s %9s %8s %8s %10s %10s %10s\n", "L", "ours MB/s", "gzip MB/s",
+              "zlib MB/s", "vs gzip", "vs zlib", "ours size", "gzip size", "zlib size");
+  for (const int level : levels) {
+    std::vector<double> oursTimes, gzipTimes, zlibTimes;
+    std::uint64_t gzipSize = 0;
+    std::size_t zlibSize = 0;
+    for (int r = 0; r < runs; ++r) {
+      oursTimes.push_back(cpuSeconds([&] { compressOurs(buffers, input, level, ours); }));
+      gzipTimes.push_back(gzipSeconds(level, tar, gzipSize));
+#if LARKSPUR_HAVE_ZLIB
+      zlibTimes.push_back(cpuSeconds([&] { zlibSize = compressZlib(input, level, theirs); }));
+#endif
+    }
+    const double o = median(oursTimes), g = median(gzipTimes);
+    const double z = zlibTimes.empty() ? 0 : median(zlibTimes);
+    std::printf("%2d %9.1f %9.1f %9.1f %7.2fx %7.2fx %10zu %10llu %10zu\n", level,
+                mbPerSecond(input.size(), o), mbPerSecond(input.size(), g),
+                mbPerSecond(input.size(), z), g / o, z > 0 ? z / o : 0, ours.size(),
+                static_cast<unsigned long long>(gzipSize), zlibSize);
+    std::fflush(stdout);
+  }
+  std::printf("load average %.2f at the end\n", loadAverage());
+  fs::remove(tar);
+  return 0;
+}
+#endif
+
 struct TTotals {
   std::uint64_t bytes = 0, oursSize = 0, zlibSize = 0;
   double oursSeconds = 0, zlibSeconds = 0;
@@ -160,6 +285,8 @@ struct TTotals {
 int main(int argc, char** argv) {
   int runs = 3;
   bool digest = false;
+  bool gzip = false;
+  fs::path checkFile;
   std::vector<int> levels = {1, 6, 9};
   fs::path dir = fs::path(LARKSPUR_SHARED_DIR) / "corpora" / "bench";
   for (int i = 1; i < argc; ++i) {
@@ -175,16 +302,38 @@ int main(int argc, char** argv) {
           levels.push_back(*p - '0');
     } else if (a == "--digest") {
       digest = true;
+    } else if (a == "--check" && i + 1 < argc) {
+      digest = true;
+      checkFile = argv[++i];
+    } else if (a == "--gzip") {
+      gzip = true;
     } else if (!a.empty() && a[0] != '-') {
       dir = a;
     } else {
       std::fprintf(stderr,
-                   "usage: deflate_bench [--runs N] [--levels 169] [--digest] [CORPUS_DIR]\n"
+                   "usage: deflate_bench [--runs N] [--levels 169] [--digest] [--check FILE] "
+                   "[--gzip] [CORPUS_DIR]\n"
                    "       deflate_bench --raw LEVEL INFILE OUTFILE\n");
       return 2;
     }
   }
 
+  if (gzip) {
+#if defined(_WIN32)
+    std::fprintf(stderr, "--gzip needs a POSIX system\n");
+    return 2;
+#else
+    return gzipMode(dir, levels, runs);
+#endif
+  }
+  bool checkable = true;
+  const std::map<std::string, std::string> recorded =
+      checkFile.empty() ? std::map<std::string, std::string>{} : loadDigests(checkFile, checkable);
+  if (!checkable) {
+    std::fprintf(stderr, "cannot read %s\n", checkFile.string().c_str());
+    return 1;
+  }
+  int changed = 0;
   const std::vector<fs::path> files = corpusFiles(dir);
   TDeflateBuffers buffers; // one set for the whole run, as a zip operation has
   Bytes ours, theirs;
@@ -199,10 +348,20 @@ int main(int argc, char** argv) {
       const int level = levels[l];
       if (digest) {
         const TDeflateResult r = compressOurs(buffers, input, level, ours);
-        std::printf("%08x %10llu %u %u %u L%d %s\n",
-                    update_crc(kCrcPreset, ours.data(), ours.size()) ^ kCrcPreset,
-                    static_cast<unsigned long long>(r.compressedSize), r.method, r.flagBits,
-                    r.internalAttributes, level, name.c_str());
+        char line[512];
+        std::snprintf(line, sizeof line, "%08x %10llu %u %u %u L%d %s",
+                      update_crc(kCrcPreset, ours.data(), ours.size()) ^ kCrcPreset,
+                      static_cast<unsigned long long>(r.compressedSize), r.method, r.flagBits,
+                      r.internalAttributes, level, name.c_str());
+        char key[480];
+        std::snprintf(key, sizeof key, "L%d %s", level, name.c_str());
+        if (checkFile.empty()) {
+          std::printf("%s\n", line);
+        } else if (const auto it = recorded.find(key); it == recorded.end() || it->second != line) {
+          std::printf("changed: %s (recorded: %s)\n", line,
+                      it == recorded.end() ? "none" : it->second.c_str());
+          ++changed;
+        }
         continue;
       }
       // A run repeats the compression until it has taken a measurable time, so small files
@@ -244,8 +403,11 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
+  if (!checkFile.empty())
+    std::printf("%d of %zu outputs differ from %s\n", changed, files.size() * levels.size(),
+                checkFile.string().c_str());
   if (digest)
-    return 0;
+    return changed == 0 ? 0 : 1;
 #if defined(_WIN32)
   const char* clock = "wall time";
 #else

@@ -159,6 +159,15 @@ void TBlockCoder::send_all_trees(int lcodes, int dcodes, int blcodes) {
 }
 
 void TBlockCoder::compress_block(const TTreeNode* ltree, const TTreeNode* dtree) {
+  std::uint64_t bits;
+  unsigned count;
+  out_.take_bits(bits, count);
+  const auto send = [&](unsigned value, unsigned length) {
+    out_.append(bits, count, value, length);
+  };
+  const auto sendCode = [&](const TTreeNode* tree, unsigned symbol) {
+    send(tree[symbol].freqCode, tree[symbol].parentLen);
+  };
   unsigned dx = 0;
   unsigned flags = 0;
   for (unsigned lx = 0; lx < lit_count_; ++lx) {
@@ -166,21 +175,22 @@ void TBlockCoder::compress_block(const TTreeNode* ltree, const TTreeNode* dtree)
       flags = flag_bytes_[lx >> 3];
     const unsigned lc = lit_buf_[lx];
     if ((flags & 1) == 0) {
-      send_code(ltree, lc);
+      sendCode(ltree, lc);
     } else {
       unsigned code = kCodeTables.length_code[lc];
-      send_code(ltree, code + kLiterals + 1);
+      sendCode(ltree, code + kLiterals + 1);
       if (const unsigned extra = kExtraLengthBits[code]; extra != 0)
-        out_.send_bits(lc - unsigned(kCodeTables.base_length[code]), extra);
+        send(lc - unsigned(kCodeTables.base_length[code]), extra);
       const unsigned dist = dist_buf_[dx++];
       code = d_code(dist);
-      send_code(dtree, code);
+      sendCode(dtree, code);
       if (const unsigned extra = kExtraDistBits[code]; extra != 0)
-        out_.send_bits(dist - unsigned(kCodeTables.base_dist[code]), extra);
+        send(dist - unsigned(kCodeTables.base_dist[code]), extra);
     }
     flags >>= 1;
   }
-  send_code(ltree, kEndBlock);
+  sendCode(ltree, kEndBlock);
+  out_.give_bits(bits, count);
 }
 
 std::uint64_t TBlockCoder::emit_block(const std::uint8_t* data, std::int32_t stored_len,

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "deflate/deflate_constants.h"
+#include "deflate/prefix_chains.h"
 
 namespace larkspur::deflate {
 
@@ -21,6 +22,16 @@ TDeflateBuffers::TDeflateBuffers()
       chainHead_(zeroed<std::uint16_t>(kHashSize)), chainPrev_(zeroed<TChainLinks>(kHalfWindow)),
       litBuf_(zeroed<std::uint8_t>(kLitBufSize)), distBuf_(zeroed<std::uint16_t>(kDistBufSize)),
       flagBytes_(zeroed<std::uint8_t>(kFlagBufSize)) {}
+
+TDeflateBuffers::~TDeflateBuffers() = default;
+TDeflateBuffers::TDeflateBuffers(TDeflateBuffers&&) noexcept = default;
+TDeflateBuffers& TDeflateBuffers::operator=(TDeflateBuffers&&) noexcept = default;
+
+TPrefixChains& TDeflateBuffers::prefix_chains() {
+  if (!prefixChains_)
+    prefixChains_ = std::make_unique<TPrefixChains>();
+  return *prefixChains_;
+}
 
 void TDeflateBuffers::clearWindow() {
   std::memset(window_.get(), 0, kWindowSize - 1);

@@ -8,6 +8,13 @@
 
 namespace larkspur::deflate {
 
+class TPrefixChains;
+
+// How levels 8 and 9 search for matches. Every mode gives the same output; the default switches
+// the longer-prefix chains on where walks are long, the others exist so that tests and the fuzz
+// target can compare: the plain walk only, the chains always, or switched at every choice.
+enum class TMatchSearch { Adaptive, PlainWalk, PrefixChains, Alternating };
+
 // One chain_prev entry: the next positions along a position's hash chain, the nearest in the
 // low 16 bits, then the one before that, and so on (four links, see insert_position).
 using TChainLinks = std::uint64_t;
@@ -16,10 +23,11 @@ inline constexpr unsigned kLinksPerEntry = sizeof(TChainLinks) / sizeof(std::uin
 class TDeflateBuffers {
 public:
   TDeflateBuffers();
+  ~TDeflateBuffers();
   TDeflateBuffers(const TDeflateBuffers&) = delete;
   TDeflateBuffers& operator=(const TDeflateBuffers&) = delete;
-  TDeflateBuffers(TDeflateBuffers&&) noexcept = default;
-  TDeflateBuffers& operator=(TDeflateBuffers&&) noexcept = default;
+  TDeflateBuffers(TDeflateBuffers&&) noexcept;
+  TDeflateBuffers& operator=(TDeflateBuffers&&) noexcept;
 
   // Sliding window (65536 bytes, plus a zero tail that comparisons may load but never use).
   std::uint8_t* window() const { return window_.get(); }
@@ -34,8 +42,19 @@ public:
   // One bit per block symbol, set for a match (4096 bytes).
   std::uint8_t* flag_bytes() const { return flagBytes_.get(); }
 
+  // The longer-prefix chains of the maximum levels (about 1 MB), allocated on first use.
+  TPrefixChains& prefix_chains();
+
+  TMatchSearch matchSearch() const { return matchSearch_; }
+  void setMatchSearch(TMatchSearch mode) { matchSearch_ = mode; }
+
   // Zeroes window bytes 0 to 65534 (the last byte keeps its value), as at the end of every
-  // entry, so the next entry's output does not depend on the bytes of this one.
+  // entry, so the next entry's output does not depend on the bytes of this one, with one
+  // exception: an entry of 65,279 to 65,535 bytes never writes byte 65535, slides its window
+  // once near its end (the slide copies that byte down to 32767) and may compare its last
+  // matches against it there. Its output can then depend on the last byte the entries before
+  // it left, so entries compressed apart (say on several threads) must hand that byte on, or
+  // wait for the entry before.
   void clearWindow();
 
 private:
@@ -45,6 +64,8 @@ private:
   std::unique_ptr<std::uint8_t[]> litBuf_;
   std::unique_ptr<std::uint16_t[]> distBuf_;
   std::unique_ptr<std::uint8_t[]> flagBytes_;
+  std::unique_ptr<TPrefixChains> prefixChains_;
+  TMatchSearch matchSearch_ = TMatchSearch::Adaptive;
 };
 
 } // namespace larkspur::deflate

@@ -16,9 +16,9 @@ constexpr unsigned kMaxRead = 0xFFFE;
 
 } // namespace
 
-TMatcher::TMatcher(const TDeflateBuffers& buffers, int packLevel, TDeflateIo& io,
-                   TBlockCoder& coder, TDeflateResult& header)
-    : window_(buffers.window()), chain_head_(buffers.chain_head()),
+TMatcher::TMatcher(TDeflateBuffers& buffers, int packLevel, TDeflateIo& io, TBlockCoder& coder,
+                   TDeflateResult& header)
+    : buffers_(buffers), window_(buffers.window()), chain_head_(buffers.chain_head()),
       chain_prev_(buffers.chain_prev()), packLevel_(packLevel), io_(io), coder_(coder),
       header_(header) {}
 
@@ -42,6 +42,11 @@ void TMatcher::start_matcher() {
     header_.flagBits |= kFlagMaximumLevels;
   cur_pos_ = 0;
   block_start_ = 0;
+  const bool prefixLevel = packLevel_ >= kFirstPrefixLevel;
+  prefix_ = prefixLevel && buffers_.matchSearch() != TMatchSearch::PlainWalk
+                ? &buffers_.prefix_chains()
+                : nullptr;
+  startPrefixChains();
 
   lookahead_ = readInput(window_, kFirstRead);
   if (lookahead_ == kNothingRead) {
@@ -66,13 +71,23 @@ void TMatcher::slide() {
   // The same rule for all links of an entry at once: a link with its top bit set loses the
   // bit (m - 32768), any other becomes 0.
   constexpr TChainLinks kTopBits = TChainLinks(0x8000800080008000ull);
+  // The lane mask is the lanes' low bits times 0xFFFF, written as a shift and a subtraction
+  // (the same value modulo 2^64) so that the loop vectorises.
   std::transform(chain_prev_, chain_prev_ + kHalfWindow, chain_prev_, [](TChainLinks m) {
-    const TChainLinks slidIn = TChainLinks(((m & kTopBits) >> 15) * 0xFFFF);
+    const TChainLinks low = (m & kTopBits) >> 15;
+    const TChainLinks slidIn = TChainLinks((low << 16) - low);
     return TChainLinks(m & slidIn & ~kTopBits);
   });
+  if (prefix_ != nullptr && prefix_on_) {
+    // Positions not yet added that slide out lie beyond the distance limit of every later
+    // search, so they are never needed.
+    prefix_->slide();
+    prefix_next_ = prefix_next_ > kHalfWindow ? prefix_next_ - kHalfWindow : 0;
+  }
 }
 
 void TMatcher::refill_window() {
+  choosePrefixChains();
   do {
     // Free space behind the lookahead, as a 16-bit quantity.
     unsigned more = (kWindowSize - lookahead_ - cur_pos_) & 0xFFFF;
@@ -93,7 +108,7 @@ void TMatcher::refill_window() {
   } while (lookahead_ < kMinLookahead && !end_of_input_);
 }
 
-unsigned TMatcher::search_chain(unsigned first) {
+unsigned TMatcher::walk_chain(unsigned first) {
   unsigned best = prev_len_;
   unsigned bestPos = match_pos_;
   unsigned count = chain_limit_;
@@ -141,6 +156,8 @@ unsigned TMatcher::search_chain(unsigned first) {
   bool stop = examine(c);
   while (!stop) {
     const TChainLinks links = chainPrev[c & kHashMask];
+    // The entry after these four links is needed next: start loading it now (only a hint).
+    __builtin_prefetch(&chainPrev[(links >> 48) & kHashMask]);
 #pragma GCC unroll 4
     for (unsigned k = 0; k < kLinksPerEntry; ++k) {
       c = std::uint16_t(links >> (16 * k));

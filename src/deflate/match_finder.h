@@ -11,6 +11,7 @@
 #include "deflate/block_coder.h"
 #include "deflate/deflate.h"
 #include "deflate/deflate_constants.h"
+#include "deflate/prefix_chains.h"
 
 namespace larkspur::deflate {
 
@@ -45,6 +46,12 @@ inline constexpr std::uint16_t kFlagFastLevels = 4;
 inline constexpr std::uint16_t kFlagMaximumLevels = 2;
 inline constexpr int kLastFastLevel = 2;
 inline constexpr int kFirstMaximumLevel = 8;
+// Levels from this one search through the longer-prefix chains.
+inline constexpr int kFirstPrefixLevel = 8;
+// One plain walk in this many is measured for the choice of the prefix chains; the first choice
+// of an entry is made after this many searches, later ones at refills of the window.
+inline constexpr unsigned kWalkSampling = 16;
+inline constexpr unsigned kFirstChoiceSearches = 512;
 
 // Unaligned load for comparisons.
 inline std::uint64_t load64(const std::uint8_t* p) {
@@ -85,7 +92,7 @@ static_assert(kWindowPadding >= 8, "matchLength loads 8 bytes at offsets up to k
 
 class TMatcher {
 public:
-  TMatcher(const TDeflateBuffers& buffers, int packLevel, TDeflateIo& io, TBlockCoder& coder,
+  TMatcher(TDeflateBuffers& buffers, int packLevel, TDeflateIo& io, TBlockCoder& coder,
            TDeflateResult& header);
 
   // Clears the chain heads, takes the level's limits and reads the first part of the input.
@@ -114,13 +121,46 @@ private:
     __builtin_prefetch(&chain_prev_[chain_head_[roll_hash(nextHash, window_[p + 4])] & kHashMask]);
     return head;
   }
-  unsigned search_chain(unsigned first);
+  // The longest-match search (prefix_search.cpp): the plain walk of the 3-byte chain, or at
+  // levels 8 and 9 the same search through the longer-prefix chains where it is cheaper.
+  unsigned search_chain(unsigned first) {
+    // Near the end of the input the bytes behind it are not the input's and the last
+    // positions may be hashed over them: only the plain walk is defined there.
+    if (prefix_ == nullptr)
+      return walk_chain(first);
+    if (!prefix_on_ || lookahead_ < kMinLookahead) {
+      // A sample of the plain walks tells whether the chains would pay.
+      if ((++searches_ & (kWalkSampling - 1)) == 0) {
+        walkedSum_ += kWalkSampling * chainReach(first);
+        // The first choice comes early, while switching on is still cheap.
+        if (first_choice_ && searches_ >= kFirstChoiceSearches)
+          choosePrefixChains();
+      }
+      return walk_chain(first);
+    }
+    return search_prefix(first);
+  }
+  // Adds a search's 3-byte candidates (examined, or as many as it would have examined) to
+  // the statistics that switch the prefix chains on and off at the next refill.
+  void countWalk(unsigned walked) {
+    walkedSum_ += walked;
+    ++searches_;
+  }
+  unsigned walk_chain(unsigned first);
+  // How many candidates the plain walk from `first` examines at most (its count and the
+  // distance limit, without comparing any bytes).
+  unsigned chainReach(unsigned first) const;
+  unsigned search_prefix(unsigned first);
+  void startPrefixChains();
+  void catchUpPrefixChains();
+  void choosePrefixChains();
   std::uint64_t flushBlock(bool last) {
     return coder_.emit_block(block_start_ >= 0 ? window_ + block_start_ : nullptr,
                              std::int32_t(cur_pos_) - block_start_, last);
   }
   std::int32_t blockBytes() const { return std::int32_t(cur_pos_) - block_start_; }
 
+  TDeflateBuffers& buffers_;
   std::uint8_t* window_;
   std::uint16_t* chain_head_;
   TChainLinks* chain_prev_;
@@ -144,6 +184,14 @@ private:
   unsigned lazy_limit_ = 0;
   unsigned chain_limit_ = 0;
   int nice_len_ = 0;
+  // Levels 8 and 9: the longer-prefix chains, and the next position to add to them.
+  TPrefixChains* prefix_ = nullptr;
+  unsigned prefix_next_ = 0;
+  // Whether the searches use them, and what recent searches cost in 3-byte candidates.
+  bool prefix_on_ = false;
+  bool first_choice_ = true;
+  unsigned searches_ = 0;
+  std::uint64_t walkedSum_ = 0;
 };
 
 } // namespace larkspur::deflate

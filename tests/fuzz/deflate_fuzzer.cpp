@@ -1,6 +1,8 @@
 // Arbitrary bytes as a file to compress, at a level and with read sizes the input picks, twice
 // through the same buffers: each stream must decode to the input (or be the input itself when
-// stored), report the size it wrote, and the second must equal the first.
+// stored), report the size it wrote, and the second must equal the first. At levels 8 and 9 the
+// searches through the longer-prefix chains (always, or switched at every choice) must give
+// exactly the plain walk's stream.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -65,5 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TDeflateBuffers buffers;
   const Bytes first = compressOnce(buffers, input, level, maxRead);
   check(compressOnce(buffers, input, level, maxRead) == first);
+  if (level >= 8) {
+    for (TMatchSearch mode :
+         {TMatchSearch::PlainWalk, TMatchSearch::PrefixChains, TMatchSearch::Alternating}) {
+      TDeflateBuffers other;
+      other.setMatchSearch(mode);
+      check(compressOnce(other, input, level, maxRead) == first);
+    }
+  }
   return 0;
 }
