@@ -13,10 +13,11 @@ bash scripts/install-deps.sh
 bash scripts/build.sh native larkspur-zip
 bash scripts/build.sh windows LarkspurMenu shell_host larkspur_standin
 cli=build/native/src/cli/larkspur-zip
+shared=$(realpath ../shared)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The archive goes beside the folder, so the sample is copied somewhere writable first.
-cp -r ../shared/corpora/bench/xml/cldr41-supplemental "$work/sample"
+cp -r "$shared"/corpora/bench/xml/cldr41-supplemental "$work/sample"
 chmod -R u+w "$work/sample"
 archive=$("$cli" compress "$work/sample")
 echo "compressed $work/sample into $archive"
@@ -29,8 +30,8 @@ mkdir "$work/elsewhere"
 # name go through code page 936).
 sample="$work/wine/样本"
 mkdir -p "$sample"
-cp -r ../shared/corpora/bench/xml/cldr41-supplemental/. "$sample/"
-cp -r ../shared/corpora/bench/artificial "$sample/artificial"
+cp -r "$shared"/corpora/bench/xml/cldr41-supplemental/. "$sample/"
+cp -r "$shared"/corpora/bench/artificial "$sample/artificial"
 windows=$(realpath build/windows)
 export WINE_TEST_DIR="$windows/main-job" LARKSPUR_DLL="$windows/bin/LarkspurMenu.dll"
 export LARKSPUR_STANDIN="$windows/bin/Larkspur.exe" SHELL_HOST="$windows/tests/wine/shell_host.exe"
