@@ -7,7 +7,6 @@
 #include "cli/writer_request.h"
 #include "dialog/add_to_archive_form.h"
 #include "dialog/terminal_view.h"
-#include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -22,15 +21,11 @@ int runAdd(const Arguments& args, std::ostream& out, std::ostream& err) {
   std::optional<WriterRequest> request = parseWriterRequest(args, RequestShape::Add, err);
   if (!request)
     return kExitUsage;
-  try {
-    request->options.password = obtainPassword(request->password, true);
-  } catch (const Error& e) {
-    err << e.what() << "\n";
+  if (!completeForWriting(*request, err))
     return kExitFailure;
-  }
-  request->options.createEmptyArchive = false;
   dialog::ZipWriterAdapter writer(std::move(request->options));
   WriterOutcome outcome;
+  // A bar is redrawn only on the real terminal, never into a stream a caller captures.
   dialog::TerminalView view(err, &err == &std::cerr && dialog::stderrIsTerminal());
   writer.setOnFilePercentDone([&view](int percent) { view.setProgress(percent); });
   writer.setOnLeftOut([&](const dialog::LeftOutFile& file) {

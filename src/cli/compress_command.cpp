@@ -7,7 +7,6 @@
 #include "cli/writer_outcome.h"
 #include "cli/writer_request.h"
 #include "dialog/terminal_view.h"
-#include "platform/error.h"
 
 namespace larkspur::cli {
 
@@ -57,13 +56,8 @@ int runCompress(const Arguments& args, std::ostream& out, std::ostream& err) {
   std::optional<WriterRequest> request = parseWriterRequest(args, RequestShape::Compress, err);
   if (!request)
     return kExitUsage;
-  try {
-    request->options.password = obtainPassword(request->password, true);
-  } catch (const Error& e) {
-    err << e.what() << "\n";
+  if (!completeForWriting(*request, err))
     return kExitFailure;
-  }
-  request->options.createEmptyArchive = false;
   dialog::ZipWriterAdapter writer(std::move(request->options));
   WriterOutcome outcome;
   if (request->split) {

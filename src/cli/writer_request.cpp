@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <limits>
 
+#include "platform/error.h"
+
 namespace larkspur::cli {
 
 extern const char kWriterOptionsUsage[] =
@@ -51,6 +53,18 @@ std::optional<zip::TZipAction> parseAction(const std::string& text) {
 }
 
 } // namespace
+
+bool completeForWriting(WriterRequest& request, std::ostream& err) {
+  // "Nothing was added" is said and no empty archive left for the user to find.
+  request.options.createEmptyArchive = false;
+  try {
+    request.options.password = obtainPassword(request.password, true);
+  } catch (const Error& e) {
+    err << e.what() << "\n";
+    return false;
+  }
+  return true;
+}
 
 std::string shellPath(const std::string& item) {
   std::filesystem::path p = std::filesystem::absolute(item).lexically_normal();

@@ -36,6 +36,10 @@ extern const char kWriterOptionsUsage[];
 std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestShape shape,
                                                 std::ostream& err);
 
+// Reads the password asked for (twice on a terminal) and asks the writer to leave no archive
+// when nothing goes in; false, with the reason on `err`, when no password could be had.
+bool completeForWriting(WriterRequest& request, std::ostream& err);
+
 // An item as the shell would hand it over: an absolute path without "." or ".." parts and
 // without a trailing separator (a root keeps its own).
 std::string shellPath(const std::string& item);
