@@ -36,8 +36,11 @@ PathTrouble pathTrouble(const std::string& path, bool folder) {
     pattern += "*.*";
     WIN32_FIND_DATAA data;
     const HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-      return fromError(GetLastError());
+    if (find == INVALID_HANDLE_VALUE) {
+      // A drive root lists no "." or "..": when empty, it yields nothing at all.
+      const DWORD error = GetLastError();
+      return error == ERROR_FILE_NOT_FOUND ? PathTrouble::None : fromError(error);
+    }
     FindClose(find);
     return PathTrouble::None;
   }

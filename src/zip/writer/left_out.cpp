@@ -23,11 +23,14 @@ void TZipWriter::reportLeftOut(const std::string& path, bool folder) {
   case platform::PathTrouble::Unreadable:
     return reportLeftOut(path, TLeftOutReason::lrUnreadable);
   case platform::PathTrouble::None:
+    // A folder that lists after all holds nothing (an empty drive root lists no "." either).
+    if (folder)
+      return;
     break;
   }
   // Readable when asked again: a folder where a file was expected, or a refusal that has passed.
-  reportLeftOut(path, !folder && platform::directoryExists(path) ? TLeftOutReason::lrNotRegular
-                                                                 : TLeftOutReason::lrUnreadable);
+  reportLeftOut(path, platform::directoryExists(path) ? TLeftOutReason::lrNotRegular
+                                                      : TLeftOutReason::lrUnreadable);
 }
 
 } // namespace larkspur::zip
