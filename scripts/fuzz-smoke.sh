@@ -2,12 +2,16 @@
 # A short run of every fuzz target (clang, libFuzzer, ASan+UBSan), seeded with the shared test
 # archives and deflate inputs, so the targets keep building and the parsers meet fresh hostile
 # input on every test run. Longer runs: build/fuzz/tests/fuzz/<target> CORPUS_DIR.
+# Prints "== TARGET" before each target and "TARGET FOUND A PROBLEM" for each that failed.
 # Usage: scripts/fuzz-smoke.sh [SECONDS_PER_TARGET]
 set -uo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 seconds=${1:-30}
-shared=../shared
-bash scripts/build.sh fuzz records_fuzzer zip_reader_fuzzer wildcard_fuzzer deflate_fuzzer || exit 1
+# Absolute: the targets run inside a scratch folder, wherever the checkout lies.
+shared=$(realpath ../shared) || { echo "no ../shared beside the checkout"; exit 1; }
+bash scripts/build.sh fuzz records_fuzzer zip_reader_fuzzer wildcard_fuzzer deflate_fuzzer ||
+  { echo "fuzz build failed"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
@@ -16,7 +20,7 @@ fuzz() {
   local target=$1; shift
   mkdir -p "$work/$target"
   echo "== $target (${seconds} s)"
-  if (cd "$work" && "$OLDPWD/build/fuzz/tests/fuzz/$target" -max_total_time="$seconds" \
+  if (cd "$work" && "$root/build/fuzz/tests/fuzz/$target" -max_total_time="$seconds" \
         -max_len=65536 -print_final_stats=1 "$work/$target" "$@" >"$work/$target.log" 2>&1); then
     grep -E "stat::number_of_executed_units|Done" "$work/$target.log" | tail -2
   else
@@ -25,6 +29,6 @@ fuzz() {
 }
 fuzz records_fuzzer "$shared/corpora/zips"
 fuzz zip_reader_fuzzer "$shared/corpora/zips"
-fuzz wildcard_fuzzer -dict="$PWD/tests/fuzz/wildcard_fuzzer.dict"
+fuzz wildcard_fuzzer -dict="$root/tests/fuzz/wildcard_fuzzer.dict"
 fuzz deflate_fuzzer "$shared/vectors/deflate/inputs"
 exit $status

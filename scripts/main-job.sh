@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: install what is missing, build, then
 # - on Linux, compress a sample folder with `larkspur-zip compress` (as the menu's second
-#   compress command does) and list the archive;
+#   compress command does), add it to an archive in another folder with `larkspur-zip add`, and
+#   list the archives;
 # - under Wine in a headless X server, register LarkspurMenu.dll in a fresh prefix, right-click a
 #   sample folder through the shell host, click "压缩到<name>.zip(&A)", check the archive with
 #   unzip, catch the dialog half-way through a large file, and print the screenshots' paths.
@@ -12,22 +13,25 @@ bash scripts/install-deps.sh
 bash scripts/build.sh native larkspur-zip
 bash scripts/build.sh windows LarkspurMenu shell_host larkspur_standin
 cli=build/native/src/cli/larkspur-zip
+shared=$(realpath ../shared)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# The archive goes beside the folder, so the sample is copied somewhere writable first (a
-# read-only folder would be handed over as a plain path and add nothing, as in the menu).
-cp -r ../shared/corpora/bench/xml/cldr41-supplemental "$work/sample"
+# The archive goes beside the folder, so the sample is copied somewhere writable first.
+cp -r "$shared"/corpora/bench/xml/cldr41-supplemental "$work/sample"
 chmod -R u+w "$work/sample"
 archive=$("$cli" compress "$work/sample")
 echo "compressed $work/sample into $archive"
 "$cli" list "$archive"
+mkdir "$work/elsewhere"
+"$cli" add "$work/elsewhere/sample.zip" "$work/sample"
+"$cli" list "$work/elsewhere/sample.zip" | tail -n 1
 
 # The menu's sample: a folder with a subfolder, under a Chinese name (the label and the archive
 # name go through code page 936).
 sample="$work/wine/样本"
 mkdir -p "$sample"
-cp -r ../shared/corpora/bench/xml/cldr41-supplemental/. "$sample/"
-cp -r ../shared/corpora/bench/artificial "$sample/artificial"
+cp -r "$shared"/corpora/bench/xml/cldr41-supplemental/. "$sample/"
+cp -r "$shared"/corpora/bench/artificial "$sample/artificial"
 windows=$(realpath build/windows)
 export WINE_TEST_DIR="$windows/main-job" LARKSPUR_DLL="$windows/bin/LarkspurMenu.dll"
 export LARKSPUR_STANDIN="$windows/bin/Larkspur.exe" SHELL_HOST="$windows/tests/wine/shell_host.exe"

@@ -29,7 +29,10 @@ struct Command {
 // Runs the command named by args[0]; `args` leaves out the program name.
 int runCli(const Arguments& args, std::ostream& out, std::ostream& err);
 
-// Writes the usage of every command.
-void printUsage(std::ostream& err);
+// The program's version, as --version prints it.
+inline constexpr char kVersion[] = "1.0.0";
+
+// Writes the usage of every command, the options and the exit statuses.
+void printUsage(std::ostream& to);
 
 } // namespace larkspur::cli

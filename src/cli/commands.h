@@ -9,7 +9,7 @@ namespace larkspur::cli {
 extern const char kListUsage[];
 int runList(const Arguments& args, std::ostream& out, std::ostream& err);
 
-// compress [OPTIONS] PATH... / add --name NAME [OPTIONS] PATH...
+// compress [--name NAME] [OPTIONS] PATH... / add ARCHIVE [OPTIONS] PATH...
 extern const char kCompressUsage[];
 extern const char kAddUsage[];
 int runCompress(const Arguments& args, std::ostream& out, std::ostream& err);

@@ -1,7 +1,8 @@
-// Where a command's password comes from: none, the first line of a file, or a prompt on the
-// terminal with echo off.
+// Where a password comes from: the first line of a file, or the terminal with echo off. Never
+// the command line itself, where every user of the system could read it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace larkspur::cli {
@@ -19,5 +20,11 @@ struct PasswordRequest {
 // (`confirm`: twice, for writing). Throws larkspur::Error with a clear message: file unreadable,
 // empty password refused, no terminal to prompt on, the two entries differ.
 std::string obtainPassword(const PasswordRequest& request, bool confirm);
+
+// The prompting alone, on any terminal: `ask(prompt)` shows the prompt and returns the line
+// typed (without its end), or nothing when there is no terminal. obtainPassword passes the real
+// terminal; tests pass scripted answers.
+using PasswordPrompt = std::function<bool(const std::string& prompt, std::string& line)>;
+std::string promptPassword(const PasswordPrompt& ask, bool confirm);
 
 } // namespace larkspur::cli

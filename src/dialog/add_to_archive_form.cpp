@@ -59,6 +59,16 @@ TAddToArchiveForm::TAddToArchiveForm(AddToArchiveView& view, ArchiveWriter& writ
                                      const FileProbe& files)
     : view_(view), ZipWriter1(writer), files_(files) {
   ZipWriter1.setOnFilePercentDone([this](int percent) { ZipWriter1FilePercentDone(percent); });
+  ZipWriter1.setOnLeftOut([this](const LeftOutFile& file) { leftOut_.push_back(file); });
+}
+
+std::string writerSpec(const std::string& item, std::uint32_t attributes) {
+  // A bit test: folders marked read-only, hidden or system (Windows customises Desktop and
+  // Documents that way) are folders too, and handed over plainly they would add nothing.
+  if (attributes == kNoAttributes || (attributes & kFolderAttribute) == 0)
+    return item;
+  // A drive root already ends in its separator; do not double it.
+  return paths::IncludeTrailingPathDelimiter(item) + std::string(texts::kAllFiles);
 }
 
 void TAddToArchiveForm::addItems(const std::vector<std::string>& paths) {
@@ -92,23 +102,19 @@ AddResult TAddToArchiveForm::Add_ButtonClick() {
     return AddResult::ArchiveExists;
   }
   view_.setProgress(0);
+  leftOut_.clear();
   // One run per item: the writer empties its list after each, and later runs add to the
   // archive the earlier ones wrote.
   for (const std::string& item : ListBox1)
     zipItem(item);
-  return AddResult::Written;
+  if (leftOut_.empty())
+    return AddResult::Written;
+  view_.showLeftOut(leftOut_);
+  return AddResult::Incomplete;
 }
 
 void TAddToArchiveForm::zipItem(const std::string& item) {
-  // Only a folder with no attribute besides the directory bit is searched; any other folder
-  // (read-only, hidden, system...) and an unreadable path go to the writer as they are.
-  if (files_.attributes(item) == kPlainFolderAttributes) {
-    // A drive root already ends in its separator; do not double it.
-    ZipWriter1.addToFilesList(paths::IncludeTrailingPathDelimiter(item) +
-                              std::string(texts::kAllFiles));
-  } else {
-    ZipWriter1.addToFilesList(item);
-  }
+  ZipWriter1.addToFilesList(writerSpec(item, files_.attributes(item)));
   ZipWriter1.setRecurse(true);
   ZipWriter1.setStorePaths(false);
   ZipWriter1.setPackLevel(kPackLevel);

@@ -12,14 +12,17 @@
 
 namespace larkspur::dialog {
 
-// Attribute value that marks a plain folder: the directory bit and no other.
-inline constexpr std::uint32_t kPlainFolderAttributes = 0x10;
+// The directory bit; a folder carries it whatever other attributes it has.
+inline constexpr std::uint32_t kFolderAttribute = 0x10;
+// What the system answers for a path whose attributes cannot be read.
+inline constexpr std::uint32_t kNoAttributes = 0xFFFFFFFF;
 // Deflate level used for every run (the compressor's highest).
 inline constexpr int kPackLevel = 9;
 
 // How a press of the add button ended.
 enum class AddResult {
   Written,       // every item went through the writer
+  Incomplete,    // every item went through, but files were left out (shown through the view)
   WrongName,     // the name does not end in ".zip"; nothing written
   ArchiveExists, // an archive of that name exists; nothing written
   Ignored,       // a run was in progress, or there is nothing to add
@@ -50,6 +53,8 @@ public:
   void PasswordBClick() {}
 
   bool running() const { return running_; }
+  // What the last press left out, in the order the runs met it.
+  const std::vector<LeftOutFile>& leftOut() const { return leftOut_; }
 
 private:
   void zipItem(const std::string& item);
@@ -59,7 +64,12 @@ private:
   const FileProbe& files_;
   std::vector<std::string> ListBox1;
   bool running_ = false;
+  std::vector<LeftOutFile> leftOut_;
 };
+
+// What the writer is handed for `item`: a folder (any path with the directory bit) as the
+// folder followed by a separator and "*.*", so that it is searched; anything else as it is.
+std::string writerSpec(const std::string& item, std::uint32_t attributes);
 
 // The top line for `count` items (count >= 2), in `form`.
 std::string countLine(std::size_t count, TextForm form);

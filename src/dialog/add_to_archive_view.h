@@ -3,8 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "dialog/dialog_texts.h"
+#include "dialog/left_out.h"
 
 namespace larkspur::dialog {
 
@@ -23,6 +25,8 @@ public:
   virtual void showWarning(const std::string& text) = 0;
   // A failure that ended a zip run (the text is the error's message, ready to show).
   virtual void showFailure(const std::string& text) = 0;
+  // After the runs: the files they left out, with their reasons (never called with none).
+  virtual void showLeftOut(const std::vector<LeftOutFile>& files) = 0;
   // Hides the dialog for good; a run in progress goes on.
   virtual void close() = 0;
 };

@@ -1,11 +1,13 @@
 // What the add-to-archive dialog needs of the ZIP writer: the settings it sets before each run,
-// the one-item files list, the run itself and the per-file progress event. The real writer is
-// plugged in through an adapter; tests use a fake.
+// the one-item files list, the run itself, the per-file progress and the files left out. The real
+// writer is plugged in through an adapter; tests use a fake.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "dialog/left_out.h"
 
 namespace larkspur::dialog {
 
@@ -13,6 +15,7 @@ class ArchiveWriter {
 public:
   // Sender is implied; the argument is the percentage (0 to 100) of the file being read.
   using FilePercentEvent = std::function<void(int percent)>;
+  using LeftOutEvent = std::function<void(const LeftOutFile& file)>;
 
   virtual ~ArchiveWriter() = default;
 
@@ -27,6 +30,8 @@ public:
   // One zip operation over FilesList, which it empties; raises larkspur::Error on failure.
   virtual void zip() = 0;
   virtual void setOnFilePercentDone(FilePercentEvent event) = 0;
+  // Every file or folder a run leaves out against the user's wish, as the run meets it.
+  virtual void setOnLeftOut(LeftOutEvent event) = 0;
 };
 
 // The product's writer (defined beside the writer adapter).

@@ -49,6 +49,27 @@ inline constexpr Text kArchiveExists{
     "\xD2\xBB\xB8\xF6\xCD\xAC\xC3\xFB\xD1\xB9\xCB\xF5\xCE\xC4\xB5\xB5\xA3\xAC\xCE\xDE\xB7\xA8"
     "\xB4\xB4\xBD\xA8!",
     "《Larkspur》发现您的系统存在一个同名压缩文档，无法创建!"};
+// The box after a run that left files out: a heading, one line per file as
+// path + "（" + reason + "）", and for more files than are listed "……另有 " + n + " 个文件未列出".
+// 以下文件未能加入压缩文档：
+inline constexpr Text kLeftOutHeading{
+    "\xD2\xD4\xCF\xC2\xCE\xC4\xBC\xFE\xCE\xB4\xC4\xDC\xBC\xD3\xC8\xEB\xD1\xB9\xCB\xF5"
+    "\xCE\xC4\xB5\xB5\xA3\xBA",
+    "以下文件未能加入压缩文档："};
+inline constexpr Text kReasonOpen{"\xA3\xA8", "（"};
+inline constexpr Text kReasonClose{"\xA3\xA9", "）"};
+inline constexpr Text kMorePrefix{"\xA1\xAD\xA1\xAD\xC1\xED\xD3\xD0 ", "……另有 "};
+inline constexpr Text kMoreSuffix{" \xB8\xF6\xCE\xC4\xBC\xFE\xCE\xB4\xC1\xD0\xB3\xF6",
+                                  " 个文件未列出"};
+// The reasons: 找不到文件, 无法读取, 不是普通文件, 已有同名文件, 路径太长
+inline constexpr Text kReasonNotFound{"\xD5\xD2\xB2\xBB\xB5\xBD\xCE\xC4\xBC\xFE", "找不到文件"};
+inline constexpr Text kReasonUnreadable{"\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1", "无法读取"};
+inline constexpr Text kReasonNotRegular{"\xB2\xBB\xCA\xC7\xC6\xD5\xCD\xA8\xCE\xC4\xBC\xFE",
+                                        "不是普通文件"};
+inline constexpr Text kReasonNameTaken{"\xD2\xD1\xD3\xD0\xCD\xAC\xC3\xFB\xCE\xC4\xBC\xFE",
+                                       "已有同名文件"};
+inline constexpr Text kReasonTooLong{"\xC2\xB7\xBE\xB6\xCC\xAB\xB3\xA4", "路径太长"};
+
 // Caption of both warnings.
 inline constexpr Text kWarningCaption{"Error", "Error"};
 
@@ -65,10 +86,12 @@ inline constexpr std::string_view kAllFiles = "*.*";
 inline constexpr std::string_view kUnknownFailure = "Compression failed";
 
 // The full set, for checks that every GBK form reads as its UTF-8 form.
-inline constexpr Text kAll[] = {kCaption,        kGroupCaption,   kAddButton,     kCancelButton,
-                                kPasswordButton, kTopLineInitial, kCountPrefix,   kCountSuffix,
-                                kRollUp,         kWrongName,      kArchiveExists, kWarningCaption,
-                                kFontFace};
+inline constexpr Text kAll[] = {
+    kCaption,          kGroupCaption,    kAddButton,    kCancelButton,   kPasswordButton,
+    kTopLineInitial,   kCountPrefix,     kCountSuffix,  kRollUp,         kWrongName,
+    kArchiveExists,    kWarningCaption,  kFontFace,     kLeftOutHeading, kReasonOpen,
+    kReasonClose,      kMorePrefix,      kMoreSuffix,   kReasonNotFound, kReasonUnreadable,
+    kReasonNotRegular, kReasonNameTaken, kReasonTooLong};
 
 } // namespace texts
 } // namespace larkspur::dialog

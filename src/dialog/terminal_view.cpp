@@ -58,6 +58,13 @@ void TerminalView::showFailure(const std::string& text) {
   showWarning(text);
 }
 
+void TerminalView::showLeftOut(const std::vector<LeftOutFile>& files) {
+  endBar();
+  for (const LeftOutFile& file : files)
+    out_ << leftOutLine(file) << '\n';
+  out_ << std::flush;
+}
+
 void TerminalView::close() {
   endBar();
 }

@@ -27,6 +27,8 @@ public:
   void setProgress(int percent) override;
   void showWarning(const std::string& text) override;
   void showFailure(const std::string& text) override;
+  // One line per file, in English like the command line's other messages.
+  void showLeftOut(const std::vector<LeftOutFile>& files) override;
   void close() override;
 
 private:

@@ -2,6 +2,7 @@
 // line may add on top of what the dialog sets (level, stored paths, lists, action, password).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct WriterOptions {
   std::vector<std::string> noCompressList;
   std::optional<zip::TZipAction> zipAction;
   std::string password;
+  // A run that adds nothing to a new archive leaves no archive (the menu writes an empty one).
+  bool createEmptyArchive = true;
 };
 
 class ZipWriterAdapter final : public ArchiveWriter {
@@ -37,8 +40,11 @@ public:
   // The dialog's settings, then the options on top, then one zip operation.
   void zip() override;
   void setOnFilePercentDone(FilePercentEvent event) override;
+  void setOnLeftOut(LeftOutEvent event) override;
 
   const std::string& zipName() const { return writer_.ZipName(); }
+  // Entries written from files by every run so far.
+  std::int64_t entriesWritten() const { return entriesWritten_; }
   zip::TZipWriter& writer() { return writer_; }
 
 private:
@@ -47,6 +53,11 @@ private:
   bool recurse_ = false;
   bool storePaths_ = false;
   int packLevel_ = zip::TZipWriter::kDefaultPackLevel;
+  std::int64_t entriesWritten_ = 0;
+  // Set at the first run: the archive is new, so each run after it adds to what this adapter's
+  // own runs wrote, and a file meeting an entry of its name collides with an earlier item.
+  std::optional<bool> archiveIsOwn_;
+  LeftOutEvent onLeftOut_;
 };
 
 } // namespace larkspur::dialog

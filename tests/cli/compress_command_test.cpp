@@ -1,6 +1,6 @@
-// larkspur-zip compress and add: the archive beside the first item under the proposed or the
-// edited name, bare names at level 9, the writer options, the dialog's refusals with their texts,
-// and Ctrl-C, which leaves no archive behind (or the one the earlier items made).
+// larkspur-zip compress: the archive beside the first item under the proposed or the given name,
+// bare names at level 9, the writer options, the dialog's refusals with their texts, and Ctrl-C,
+// which leaves no archive behind (or the one the earlier items made).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -84,19 +84,19 @@ TEST_F(CompressCommand, SeveralItemsGoIntoTheFirstItemsArchiveOneRunEach) {
   EXPECT_EQ(archiveProblems(dir.file("report.zip")), "");
 }
 
-TEST_F(CompressCommand, AddTakesTheEditedNameRelativeToTheFirstItemsFolder) {
+TEST_F(CompressCommand, TakesTheGivenNameRelativeToTheFirstItemsFolder) {
   const std::string a = file("a.txt", "alpha");
   platform::createDirectory(dir.file("sub"));
-  const CliRun r = run({"add", "--name", std::string("sub") + kSep + "backup.zip", a});
+  const CliRun r = run({"compress", "--name", std::string("sub") + kSep + "backup.zip", a});
   ASSERT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(r.out, dir.file("sub") + kSep + "backup.zip\n");
   EXPECT_EQ(names(dir.file("sub") + kSep + "backup.zip"), std::vector<std::string>{"a.txt"});
 }
 
-TEST_F(CompressCommand, AddRefusesANameThatDoesNotEndInZipAndWritesNothing) {
+TEST_F(CompressCommand, RefusesANameThatDoesNotEndInZipAndWritesNothing) {
   const std::string a = file("a.txt", "alpha");
   for (const char* name : {"backup.ZIP", "backup"}) {
-    EXPECT_EQ(run({"add", "--name", name, a}).status, kExitFailure);
+    EXPECT_EQ(run({"compress", "--name", name, a}).status, kExitFailure);
   }
   EXPECT_FALSE(platform::fileExists(dir.file("backup.ZIP")));
   EXPECT_FALSE(platform::fileExists(dir.file("backup")));
@@ -106,7 +106,7 @@ TEST_F(CompressCommand, AnExistingArchiveIsRefusedAndLeftAlone) {
   const std::string a = file("a.txt", "alpha");
   writeFile(dir.file("a.zip"), "already here");
   EXPECT_EQ(run({"compress", a}).status, kExitFailure);
-  EXPECT_EQ(run({"add", "--name", "a.zip", a}).status, kExitFailure);
+  EXPECT_EQ(run({"compress", "--name", "a.zip", a}).status, kExitFailure);
   EXPECT_EQ(readFile(dir.file("a.zip")), "already here");
 }
 
@@ -116,7 +116,7 @@ TEST_F(CompressCommand, WriterOptionsReachTheWriter) {
   file("tree/skip.tmp", "tmp");
   file("tree/sub/deep.txt", std::string(5000, 'd'));
   const std::string tree = dir.file("tree");
-  const CliRun r = run({"add", "--name", "opts.zip", "--relative", "--level", "1", "--exclude",
+  const CliRun r = run({"compress", "--name", "opts.zip", "--relative", "--level", "1", "--exclude",
                         "*.tmp", "--no-compress", "*.jpg", tree});
   ASSERT_EQ(r.status, kExitOk) << r.err;
   const auto entries = readEntriesWithPython(dir.file("opts.zip"));
@@ -128,7 +128,9 @@ TEST_F(CompressCommand, WriterOptionsReachTheWriter) {
   EXPECT_EQ(entries[2].name, "tree/sub/deep.txt");
 
   const std::string secret = file("secret.txt", "hidden words");
-  ASSERT_EQ(run({"compress", "--password", "pw", "--level", "0", secret}).status, kExitOk);
+  writeFile(dir.file("pw.txt"), "pw\n");
+  ASSERT_EQ(run({"compress", "--password-file", dir.file("pw.txt"), "--level", "0", secret}).status,
+            kExitOk);
   EXPECT_EQ(extractWithUnzip(dir.file("secret.zip"), "secret.txt", "pw"), "hidden words");
   EXPECT_EQ(archiveProblems(dir.file("secret.zip"), "pw"), "");
 }
@@ -137,7 +139,7 @@ TEST_F(CompressCommand, ACommandLineItDoesNotUnderstandIsAUsageError) {
   const std::string a = file("a.txt", "alpha");
   for (const Arguments& args :
        {Arguments{"compress"}, Arguments{"add", a}, Arguments{"compress", "--level", "12", a},
-        Arguments{"compress", "--name", "x.zip", a},
+        Arguments{"add", "--name", "x.zip", a}, Arguments{"compress", "--password=pw", a},
         Arguments{"compress", "--action", "sideways", a}, Arguments{"compress", "--bogus", a}}) {
     EXPECT_EQ(run(args).status, kExitUsage) << args.size();
   }
@@ -151,7 +153,7 @@ const std::string kCli = std::string(LARKSPUR_BINARY_DIR) + "/src/cli/larkspur-z
 
 TEST_F(CompressCommand, TheDialogsWarningsAppearInUtf8OnStandardError) {
   const std::string a = file("a.txt", "alpha");
-  const auto wrong = larkspur::test::runHostShell(kCli + " add --name x.rar " + a + " 2>&1");
+  const auto wrong = larkspur::test::runHostShell(kCli + " compress --name x.rar " + a + " 2>&1");
   EXPECT_NE(wrong.exitCode, 0);
   EXPECT_NE(wrong.output.find("要创建的压缩文档文件名错误，请重新命名！"), std::string::npos)
       << wrong.output;
@@ -171,6 +173,31 @@ TEST_F(CompressCommand, AProgressBarIsDrawnWhenStandardErrorIsATerminal) {
   ASSERT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("100%"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find(dir.file("a.zip")), std::string::npos) << r.output;
+}
+
+TEST_F(CompressCommand, ItemsSharingABareNameAreNamedAsLeftOut) {
+  const std::string first = file("a/x.txt", "first");
+  const std::string second = file("b/x.txt", "second");
+  platform::setFileDosTime(second, platform::fileDosTime(first)); // not newer: the entry stays
+  const auto r =
+      larkspur::test::runHostShell(kCli + " compress --name x.zip " + first + " " + second);
+  EXPECT_EQ(r.exitCode, kExitIncomplete) << r.output;
+  EXPECT_NE(r.output.find("left out: x.txt (name taken by an earlier file)"), std::string::npos)
+      << r.output;
+  EXPECT_EQ(extractWithUnzip(dir.file("a") + kSep + "x.zip", "x.txt"), "first");
+}
+
+TEST_F(CompressCommand, APasswordIsAskedTwiceOnTheTerminalWithoutEcho) {
+  const std::string a = file("a.txt", "alpha words");
+  // script(1) hands what it reads to the program's terminal. The answers come a second apart,
+  // after the prompts, as typed: input that arrives before echo is off is echoed by any terminal.
+  const auto r = larkspur::test::runHostShell(
+      "(sleep 1; echo Tiger7; sleep 1; echo Tiger7) | script -qec " +
+      larkspur::test::shellQuote(kCli + " compress --password " + a) + " /dev/null");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("Password again: "), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("Tiger7"), std::string::npos) << "echoed:\n" << r.output;
+  EXPECT_EQ(extractWithUnzip(dir.file("a.zip"), "a.txt", "Tiger7"), "alpha words");
 }
 
 // Starts the program with TMPDIR set, waits until `ready` holds, sends Ctrl-C and returns the

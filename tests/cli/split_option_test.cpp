@@ -57,7 +57,7 @@ TEST_F(SplitOption, WritesBlocksOfTheSizeThatListReadsBack) {
 
 TEST_F(SplitOption, ASetOfOneBlockTakesTheArchivesOwnName) {
   doc("small.txt", "small");
-  const CliRun r = run({"add", "--name", "small.zip", "--split", "64k", dir.file("docs")});
+  const CliRun r = run({"compress", "--name", "small.zip", "--split", "64k", dir.file("docs")});
   ASSERT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(r.out, dir.file("small.zip") + "\n");
   EXPECT_FALSE(platform::fileExists(dir.file("small.001")));

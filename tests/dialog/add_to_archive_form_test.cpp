@@ -180,7 +180,7 @@ struct AttributeCase {
 
 class FolderRuleTest : public ::testing::TestWithParam<AttributeCase> {};
 
-TEST_P(FolderRuleTest, OnlyAttributesOfExactlySixteenAreSearched) {
+TEST_P(FolderRuleTest, EveryPathWithTheDirectoryBitIsSearched) {
   Fixture f({"/work/dir"});
   f.files.setAttributes(nativePath("/work/dir"), GetParam().attributes);
   f.form.Add_ButtonClick();
@@ -189,14 +189,35 @@ TEST_P(FolderRuleTest, OnlyAttributesOfExactlySixteenAreSearched) {
                                             GetParam().searched ? "/work/dir/*.*" : "/work/dir")});
 }
 
+// Folders that Windows customises (Desktop, Documents) carry read-only or system besides the
+// directory bit; handed over as plain paths they would add nothing.
 INSTANTIATE_TEST_SUITE_P(Attributes, FolderRuleTest,
                          ::testing::Values(AttributeCase{0x10, true},
-                                           AttributeCase{0x11, false}, // read-only
-                                           AttributeCase{0x12, false}, // hidden
-                                           AttributeCase{0x14, false}, // system
-                                           AttributeCase{0x30, false}, // archive
-                                           AttributeCase{0x410, false}, AttributeCase{0x20, false},
+                                           AttributeCase{0x11, true}, // read-only
+                                           AttributeCase{0x12, true}, // hidden
+                                           AttributeCase{0x14, true}, // system
+                                           AttributeCase{0x30, true}, // archive
+                                           AttributeCase{0x410, true}, AttributeCase{0x20, false},
                                            AttributeCase{0xFFFFFFFF, false})); // unreadable
+
+TEST(LeftOut, FilesOfEveryRunAreShownInOneListAfterTheLastRun) {
+  Fixture f({"/work/a", "/work/b", "/work/c"});
+  const std::vector<LeftOutFile> reported = {{"/work/a", LeftOutReason::Unreadable},
+                                             {"/work/c/x", LeftOutReason::NameTaken}};
+  f.writer.onZip = [&](std::size_t run) {
+    EXPECT_TRUE(f.view.leftOut.empty()) << "shown before the last run";
+    if (run == 1)
+      f.writer.leftOutEvent(reported[0]);
+    if (run == 3)
+      f.writer.leftOutEvent(reported[1]);
+  };
+  EXPECT_EQ(f.form.Add_ButtonClick(), AddResult::Incomplete);
+  EXPECT_EQ(f.view.leftOut, std::vector<std::vector<LeftOutFile>>{reported});
+  // The next press starts a list of its own.
+  f.writer.onZip = nullptr;
+  EXPECT_EQ(f.form.Add_ButtonClick(), AddResult::Written);
+  EXPECT_EQ(f.view.leftOut.size(), 1u);
+}
 
 TEST(ZipRuns, PlainRootFolderGetsOneSeparatorBeforeTheWildcard) {
   Fixture f({"/"});

@@ -58,6 +58,7 @@ public:
   void setStorePaths(bool storePaths) override { current_.storePaths = storePaths; }
   void setPackLevel(int level) override { current_.packLevel = level; }
   void setOnFilePercentDone(FilePercentEvent event) override { percentEvent = std::move(event); }
+  void setOnLeftOut(LeftOutEvent event) override { leftOutEvent = std::move(event); }
 
   void zip() override {
     current_.rootDir = rootDir_;
@@ -76,6 +77,7 @@ public:
   // Called inside every run with the run's number (1 for the first); may throw.
   std::function<void(std::size_t)> onZip;
   FilePercentEvent percentEvent;
+  LeftOutEvent leftOutEvent;
 
 private:
   std::string rootDir_;
@@ -98,6 +100,7 @@ public:
   void setOnFilePercentDone(FilePercentEvent event) override {
     target_.setOnFilePercentDone(std::move(event));
   }
+  void setOnLeftOut(LeftOutEvent event) override { target_.setOnLeftOut(std::move(event)); }
 
 private:
   FakeWriter& target_;
@@ -113,6 +116,7 @@ public:
   void setProgress(int percent) override { progress.push_back(percent); }
   void showWarning(const std::string& text) override { warnings.push_back(text); }
   void showFailure(const std::string& text) override { failures.push_back(text); }
+  void showLeftOut(const std::vector<LeftOutFile>& files) override { leftOut.push_back(files); }
   void close() override { ++closes; }
 
   std::string topLine;
@@ -120,6 +124,7 @@ public:
   std::vector<int> progress;
   std::vector<std::string> warnings;
   std::vector<std::string> failures;
+  std::vector<std::vector<LeftOutFile>> leftOut; // one list per box shown
   int closes = 0;
 
 private:

@@ -21,7 +21,7 @@ printf 'never written\n' > "$work/blocked/x.txt"
 
 wine_run "$(win_path "$SHELL_HOST")" compress 'C:\larkspur-compress'
 status=${PIPESTATUS[0]}
-[ "$status" = 0 ] || fail "shell host reported $status failed checks (exit status)"
+[ "$status" = 0 ] || fail "shell host failed (exit status $status; its failed checks are listed above)"
 
 echo "== compressed at once: every file under its bare name"
 check_archive "$tree.zip" "a.txt=$tree/a.txt" "b.bin=$tree/b.bin" "c.txt=$tree/sub/c.txt" \

@@ -31,6 +31,6 @@ fi
 wait "$host_pid"
 status=$?
 iconv -f GBK -t UTF-8 < "$markers/host.log" | tr -d '\r'
-[ "$status" = 0 ] || fail "shell host reported $status failed checks (exit status)"
+[ "$status" = 0 ] || fail "shell host failed (exit status $status; its failed checks are listed above)"
 check_archive "$work/big.zip" "big.bin=$work/big.bin"
 finish

@@ -7,5 +7,5 @@ keep_server
 work='C:\larkspur-host'
 wine_run "$(win_path "$SHELL_HOST")" checks "$work"
 status=${PIPESTATUS[0]}
-[ "$status" = 0 ] || fail "shell host reported $status failed checks (exit status)"
+[ "$status" = 0 ] || fail "shell host failed (exit status $status; its failed checks are listed above)"
 finish

@@ -277,6 +277,12 @@ void AddToArchiveWindow::showFailure(const std::string& text) {
   MessageBoxA(window_, text.c_str(), applicationTitle().c_str(), MB_OK | MB_ICONERROR);
 }
 
+void AddToArchiveWindow::showLeftOut(const std::vector<LeftOutFile>& files) {
+  // The paths are ANSI (code page 936) like the texts, so the whole message converts at once.
+  MessageBoxW(window_, gbkToWide(leftOutMessage(files, TextForm::Gbk)).c_str(),
+              wideText(texts::kCaption).c_str(), MB_OK | MB_ICONWARNING);
+}
+
 void AddToArchiveWindow::close() {
   closed_ = true;
   ShowWindow(window_, SW_HIDE);

@@ -64,6 +64,7 @@ public:
   void setProgress(int percent) override;
   void showWarning(const std::string& text) override;
   void showFailure(const std::string& text) override;
+  void showLeftOut(const std::vector<LeftOutFile>& files) override;
   void close() override;
 
 private:

@@ -47,6 +47,14 @@ struct DirectoryFind::Impl {
     while (next < names.size()) {
       const std::string& name = names[next++];
       const auto info = posix::pathInfo(directory + name);
+      const int error = errno;
+      if (!info && listing && error != ENOENT) {
+        // Listed but not describable (a path too long, a folder listable but not searchable):
+        // yielded as a file all the same, so that whoever opens it learns and reports why.
+        current = FindData{name, std::string(), faArchive, 0, 0};
+        result = 0;
+        return;
+      }
       if (!info || (listing && info->symlinkToDirectory))
         continue;
       current = FindData{name, std::string(), info->attributes, info->size, info->dosTime};

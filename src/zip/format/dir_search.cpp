@@ -16,9 +16,10 @@ bool isDirectory(const platform::FindData& entry) {
   return (entry.attributes & platform::faDirectory) != 0;
 }
 
-// ".", ".." and hidden folders such as ".git" are neither reported nor entered.
-bool isDotName(const std::string& name) {
-  return !name.empty() && name.front() == '.';
+// The listing's entries for the folder itself and its parent. Other names that begin with a dot
+// (".git", ".config") are folders like any other: skipping them would leave files out unseen.
+bool isSelfOrParent(const std::string& name) {
+  return name == "." || name == "..";
 }
 
 // Calls `visit(index)` for each single-byte character of `path` (trail bytes are skipped, so a
@@ -55,8 +56,9 @@ void TSearchData::Advance() {
     FindData = find_->current();
 }
 
-TDirSearch::TDirSearch(const std::string& startPath, bool recurse, const std::string& mask)
-    : Mask(mask), RecurseDirs(recurse) {
+TDirSearch::TDirSearch(const std::string& startPath, bool recurse, const std::string& mask,
+                       UnlistableEvent onUnlistable)
+    : Mask(mask), RecurseDirs(recurse), onUnlistable_(std::move(onUnlistable)) {
   std::string path = startPath.empty() ? startPath : paths::IncludeTrailingPathDelimiter(startPath);
   const auto isDelimiter = [&path](std::size_t i) { return path[i] == platform::kPathDelimiter; };
   const std::size_t wildcard = findSingleByte(path, 0, [&path](std::size_t i) {
@@ -79,11 +81,17 @@ TDirSearch::TDirSearch(const std::string& startPath, bool recurse, const std::st
   }
   Levels.push_back(
       std::make_unique<TSearchData>(path, DirPatternCount >= 1 ? DirPatterns.front() : Mask));
+  if (!Levels.front()->FindOpen && onUnlistable_)
+    onUnlistable_(Levels.front()->Path);
 }
 
 TSearchData& TDirSearch::push(const std::string& directory, const std::string& pattern) {
   ++Depth;
-  return *Levels.emplace_back(std::make_unique<TSearchData>(directory, pattern));
+  TSearchData& level = *Levels.emplace_back(std::make_unique<TSearchData>(directory, pattern));
+  // Even an empty folder lists itself and its parent: a failure means the folder was refused.
+  if (!level.FindOpen && onUnlistable_)
+    onUnlistable_(level.Path);
+  return level;
 }
 
 void TDirSearch::Next(platform::FindData& findData, std::string& name) {
@@ -109,8 +117,9 @@ void TDirSearch::Next(platform::FindData& findData, std::string& name) {
 
     if (Depth < DirPatternCount) {
       const std::string& pattern = DirPatterns[DirPatternIndex];
-      while (s->LastResult == 0 && !(isDirectory(s->FindData) && !isDotName(s->FindData.name) &&
-                                     WildcardMatch(pattern, s->FindData.name)))
+      while (s->LastResult == 0 &&
+             !(isDirectory(s->FindData) && !isSelfOrParent(s->FindData.name) &&
+               WildcardMatch(pattern, s->FindData.name)))
         s->Advance();
       if (s->LastResult != 0)
         continue;
@@ -128,7 +137,7 @@ void TDirSearch::Next(platform::FindData& findData, std::string& name) {
     }
     const platform::FindData& entry = s->FindData;
     if (isDirectory(entry)) {
-      if (RecurseDirs && !isDotName(entry.name)) {
+      if (RecurseDirs && !isSelfOrParent(entry.name)) {
         // This level stays on the directory until the new one is used up.
         name = push(s->Path + entry.name, Mask).Path;
         return;

@@ -1,9 +1,11 @@
 // The depth-first directory walker that turns a path pattern with wildcards into file
 // names: one open platform listing per level, directories reported (with a trailing separator)
-// before their contents when recursing, dot-directories skipped, no list of results kept.
+// before their contents when recursing, folders that cannot be listed named to the caller, no list
+// of results kept.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,9 +38,13 @@ private:
 
 class TDirSearch {
 public:
+  // Receives a folder (with its trailing separator) that the walk meant to list but could not.
+  using UnlistableEvent = std::function<void(const std::string& folder)>;
+
   // `startPath` may hold wildcards in its directory names ("data/2*"): they select the
   // directories whose files are listed. `mask` is matched against file names.
-  TDirSearch(const std::string& startPath, bool recurse, const std::string& mask);
+  TDirSearch(const std::string& startPath, bool recurse, const std::string& mask,
+             UnlistableEvent onUnlistable = {});
   TDirSearch(const TDirSearch&) = delete;
   TDirSearch& operator=(const TDirSearch&) = delete;
 
@@ -57,6 +63,7 @@ public:
   int DirPatternIndex = -1;
 
 private:
+  UnlistableEvent onUnlistable_;
   TSearchData& push(const std::string& directory, const std::string& pattern);
 };
 

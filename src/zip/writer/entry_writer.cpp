@@ -56,11 +56,16 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     header.InternalAttributes = kBinary;
     header.Crc32 = 0;
   } else {
-    if (!platform::fileExists(spec))
+    if (!platform::fileExists(spec)) {
+      // Gone since the list was made, or a folder given without a wildcard.
+      writer_.reportLeftOut(spec, false);
       return false;
+    }
     header.ExternalAttributes = static_cast<std::uint32_t>(platform::fileAttributes(spec));
-    if (!openSource(spec))
+    if (!openSource(spec)) {
+      writer_.reportLeftOut(spec, false);
       return false;
+    }
     header.FileDateTime = platform::fileDosTime(spec);
     sourceSize_ = input_->Size();
     CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(sourceSize_), spec);
@@ -90,7 +95,7 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     header.Flags |= kFlagUtf8Name;
 
   if (run_.NameTaken(header.Directory(), header.FileName())) {
-    leaveOut(fname, !isDirectory);
+    leaveOut(spec, fname, !isDirectory);
     return false;
   }
   bool skip = false;
@@ -103,7 +108,7 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
   }
   // The handler may have renamed the entry onto a name the archive already holds.
   if (header.FileNameLength == 0 || run_.NameTaken(header.Directory(), header.FileName())) {
-    leaveOut(fname, !isDirectory);
+    leaveOut(spec, fname, !isDirectory);
     return false;
   }
   run_.CheckRoomForEntry();
@@ -167,13 +172,16 @@ void EntryWriter::setDirectoryTime(TZipHeaderInfo& header, const std::string& sp
   header.FileDateTime = find.ok() ? find.current().dosTime : platform::currentDosTime();
 }
 
-void EntryWriter::leaveOut(const std::string& fname, bool isFile) {
+void EntryWriter::leaveOut(const std::string& spec, const std::string& fname, bool isFile) {
   if (writer_.OnSkippingFile) {
     bool retry = false; // ignored: the name stays taken
     writer_.OnSkippingFile(writer_, TSkipReason::srDuplicate, fname, -1, retry);
   }
-  if (isFile)
+  // A second directory entry of one name loses nothing; a second file loses its data.
+  if (isFile) {
+    writer_.reportLeftOut(spec, TLeftOutReason::lrNameTaken);
     run_.totalBytes -= sourceSize_;
+  }
 }
 
 void EntryWriter::writeData(TZipHeaderInfo& header) {

@@ -52,7 +52,7 @@ private:
   // Where the entry's data goes: the spill file, else the archive.
   TStream& dataOut();
   // Reports a name the new archive already holds and takes the file out of the total.
-  void leaveOut(const std::string& fname, bool isFile);
+  void leaveOut(const std::string& spec, const std::string& fname, bool isFile);
 
   TZipWriter& writer_;
   ZipRun& run_;

@@ -67,6 +67,7 @@ std::vector<std::string> FileListExpander::checkExplicit(std::vector<std::string
       } else {
         if (writer_.OnNoSuchFile)
           writer_.OnNoSuchFile(writer_, spec);
+        writer_.reportLeftOut(spec, false);
         continue;
       }
     }
@@ -100,7 +101,8 @@ void FileListExpander::searchWildcard(std::string entry, std::vector<std::string
   if (mask == "*.*")
     mask = "*";
 
-  TDirSearch search(directory, recurse, mask);
+  TDirSearch search(directory, recurse, mask,
+                    [this](const std::string& folder) { writer_.reportLeftOut(folder, true); });
   for (;;) {
     platform::FindData found;
     std::string path;

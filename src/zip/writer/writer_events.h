@@ -26,6 +26,16 @@ enum class TUpdateAction : std::uint8_t {
   uaKeep = 1,    // matched, but kept (the file is not newer)
 };
 
+// Why a file or folder the operation was given, or found while searching, stays out of the
+// archive against the caller's wish.
+enum class TLeftOutReason : std::uint8_t {
+  lrNotFound = 0,    // it does not exist (any more)
+  lrUnreadable = 1,  // reading the file or listing the folder was refused
+  lrNotRegular = 2,  // a named pipe, socket, device, or a folder given as a plain path
+  lrNameTaken = 3,   // an earlier file of this run is stored under the same name
+  lrPathTooLong = 4, // the path is longer than the system allows
+};
+
 using TZipFileEvent = std::function<void(TZipWriter& Sender, const std::string& FName)>;
 using TZipSkipFileEvent =
     std::function<void(TZipWriter& Sender, const std::string& FName, bool& Skip)>;
@@ -40,6 +50,8 @@ using TStartZipEvent = std::function<void(TZipWriter& Sender, const std::string&
 using TEndZipEvent =
     std::function<void(TZipWriter& Sender, const std::string& FName, std::uint32_t UncompressedSize,
                        std::uint32_t CompressedSize, std::uint32_t CurrentZipSize)>;
+using TLeftOutEvent =
+    std::function<void(TZipWriter& Sender, const std::string& FName, TLeftOutReason Reason)>;
 using TPrepareNextDiskEvent = std::function<void(TZipWriter& Sender, std::int32_t DiskNum)>;
 using TZipCompleteEvent = std::function<void(TZipWriter& Sender, std::int32_t FileCount)>;
 

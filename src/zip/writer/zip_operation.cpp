@@ -146,6 +146,13 @@ std::int32_t TZipWriter::runOnce() {
           run.AddWrittenEntry(std::move(header), spec);
       }
     }
+    if (!createEmptyArchive_ && !run.updating && !run.multi && run.count == 0) {
+      // Nothing went in: no archive at all, rather than one of its end record alone.
+      run.ReleaseBuffers();
+      run.DiscardOutput();
+      cleanUp();
+      return 0;
+    }
     if (run.multi)
       run.multi->WriteDirectory();
     else

@@ -39,6 +39,7 @@ void TZipWriter::Assign(const TZipWriter& source) {
   excludeList_ = source.excludeList_;
   noCompressList_ = source.noCompressList_;
   addDirEntriesOnRecurse_ = source.addDirEntriesOnRecurse_;
+  createEmptyArchive_ = source.createEmptyArchive_;
   OnStartZip = source.OnStartZip;
   OnStartZipInfo = source.OnStartZipInfo;
   OnEndZip = source.OnEndZip;
@@ -48,6 +49,7 @@ void TZipWriter::Assign(const TZipWriter& source) {
   OnNoSuchFile = source.OnNoSuchFile;
   OnZipComplete = source.OnZipComplete;
   OnUpdate = source.OnUpdate;
+  OnLeftOut = source.OnLeftOut;
 }
 
 void TZipWriter::Loaded() {

@@ -81,6 +81,11 @@ public:
   bool AddDirEntriesOnRecurse() const { return addDirEntriesOnRecurse_; }
   void SetAddDirEntriesOnRecurse(bool value) { addDirEntriesOnRecurse_ = value; }
 
+  // Whether a new archive is written when nothing at all went into it (true, the default: an
+  // archive of its end record alone). A front end that reports "nothing added" turns it off.
+  bool CreateEmptyArchive() const { return createEmptyArchive_; }
+  void SetCreateEmptyArchive(bool value) { createEmptyArchive_ = value; }
+
   // The format's field limits; lowered only by tests, which cannot write 4 GiB.
   const ZipLimits& Limits() const { return limits_; }
 
@@ -94,6 +99,11 @@ public:
   TPrepareNextDiskEvent OnPrepareNextDisk;
   TZipSkipFileEvent OnDisposeFile;
   TZipCompleteEvent OnZipComplete;
+  // Every file or folder left out against the caller's wish (not found, unreadable, not a
+  // regular file, name taken, path too long), beside OnNoSuchFile and OnSkippingFile, which
+  // tell only some of them. Files excluded on purpose (ExcludeList, OnStartZip, zaFreshen, the
+  // archive bit) are not reported.
+  TLeftOutEvent OnLeftOut;
   // Belongs to an entry-deletion mode nothing starts; never fired.
   TZipSkipFileEvent OnDeleteEntry;
   // What the writer did on its own that the user should know: a leftover of an interrupted run
@@ -140,6 +150,9 @@ private:
   void placeArchive(ZipRun& run);
   void disposeFiles(const std::vector<std::string>& files);
   SpanMedia& spanMedia();
+  // Fires OnLeftOut for `path` with the reason the system gives (`folder`: it was to be listed).
+  void reportLeftOut(const std::string& path, bool folder);
+  void reportLeftOut(const std::string& path, TLeftOutReason reason);
 
   std::int32_t packLevel_ = kDefaultPackLevel;
   bool recurse_ = false;
@@ -156,6 +169,7 @@ private:
   std::vector<std::string> excludeList_;
   std::vector<std::string> noCompressList_;
   bool addDirEntriesOnRecurse_ = false;
+  bool createEmptyArchive_ = true;
   ZipLimits limits_;
   // SaveOnFirstDisk as configured, and as the last multi-disk run grew it: a run reserves room
   // from the configured value, not from an earlier run's.

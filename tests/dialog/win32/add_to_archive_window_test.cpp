@@ -235,6 +235,21 @@ TEST_F(WindowTest, RunFailureIsShownAndTheDialogStaysOpen) {
   EXPECT_TRUE(IsWindowVisible(dialog->handle()));
 }
 
+TEST_F(WindowTest, FilesLeftOutAreListedInOneBoxAfterTheLastRun) {
+  open({"/work/a", "/work/b"});
+  writer->onZip = [&](std::size_t run) {
+    writer->leftOutEvent({nativePath("/work/a/x") + std::to_string(run), LeftOutReason::NotFound});
+  };
+  const std::vector<SeenBox> boxes = testing::boxesShownDuring([&] { click(idAddButton); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, testing::utf8ToWide(texts::kCaption.utf8));
+  EXPECT_EQ(boxes[0].text,
+            testing::utf8ToWide("以下文件未能加入压缩文档：\n" + nativePath("/work/a/x1") +
+                                "（找不到文件）\n" + nativePath("/work/a/x2") + "（找不到文件）"));
+  EXPECT_TRUE(boxes[0].ownerDisabled);
+  EXPECT_EQ(writer->runs.size(), 2u);
+}
+
 // ---- Closing, roll-up, lifetime ---------------------------------------------------------------
 
 class CloseTest : public WindowTest, public ::testing::WithParamInterface<int> {};

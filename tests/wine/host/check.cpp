@@ -13,6 +13,10 @@ int& ChecksRun() {
   return run;
 }
 
+int ExitStatus() {
+  return FailedChecks() == 0 ? 0 : 1;
+}
+
 void ReportFailure(const char* file, int line, const std::string& what) {
   ++FailedChecks();
   std::printf("FAILED %s:%d: %s\n", file, line, what.c_str());

@@ -11,6 +11,9 @@ namespace larkspur::wine {
 
 int& FailedChecks();
 int& ChecksRun();
+// The process exit status: 1 after any failed check. Not the count, which the system keeps only
+// modulo 256 (256 failures would read as success).
+int ExitStatus();
 
 void ReportFailure(const char* file, int line, const std::string& what);
 // Counts one check and reports it when it failed.

@@ -103,7 +103,7 @@ int RunProgress(const std::string& markers, const std::string& file) {
   const TDialogDriver dialog = TDialogDriver::Find();
   HOST_CHECK(static_cast<bool>(dialog));
   if (!dialog)
-    return FailedChecks();
+    return ExitStatus();
 
   WNDCLASSA holdClass = {};
   holdClass.lpfnWndProc = holdProc;
@@ -130,7 +130,7 @@ int RunProgress(const std::string& markers, const std::string& file) {
   HOST_CHECK(barPosition(dialog.progressBar()) == 100);
   dialog.clickCancel();
   HOST_CHECK_HR(ModuleCanUnloadNow(), S_OK);
-  return FailedChecks();
+  return ExitStatus();
 }
 
 } // namespace larkspur::wine

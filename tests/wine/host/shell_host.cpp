@@ -41,7 +41,7 @@ std::string asFolder(std::string work) {
 
 int summary() {
   std::printf("shell host: %d checks, %d failed\n", ChecksRun(), FailedChecks());
-  return FailedChecks();
+  return ExitStatus();
 }
 
 int runChecks(const std::string& folder) {

@@ -112,9 +112,12 @@ TEST_F(DirSearchTest, ListsOnlyTheTopLevelWithoutRecursion) {
   expectWalk(walk(dir, "a", false, "*.txt"), {"a/z.txt"});
 }
 
-TEST_F(DirSearchTest, NeitherReportsNorEntersDotDirectoriesButMatchesDotFiles) {
+TEST_F(DirSearchTest, WalksDotDirectoriesLikeAnyOtherButNeverSelfOrParent) {
   makeTree(dir, {"a/.git/config", "a/.git/objects/x", "a/.profile", "a/src/.keep"});
-  expectWalk(walk(dir, "a", true, "*"), {"a/.profile", "a/src/", "a/src/.keep"});
+  expectWalk(walk(dir, "a", true, "*"),
+             {"a/.git/", "a/.git/config", "a/.git/objects/", "a/.git/objects/x", "a/.profile",
+              "a/src/", "a/src/.keep"});
+  expectWalk(walk(dir, "a/.g*", false, "*"), {"a/.git/config"});
 }
 
 TEST_F(DirSearchTest, MatchesNamesWithoutExtensionWithATrailingDot) {

@@ -19,13 +19,13 @@ TEST_F(ZipOperation, AFolderSearchedWithRecursionStoresEveryFileUnderItsBareName
   make("a.txt", "alpha");
   make("sub/b.txt", "beta");
   make("sub/deeper/c.bin", std::string(1000, '\x7f'));
-  make("sub/.hidden/d.txt", "dot folders are not entered");
+  make("sub/.hidden/d.txt", "dot folders are walked like any other");
   writer.SetRecurse(true);
-  EXPECT_EQ(zip({src() + kSep + "*.*"}), 3);
-  EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.bin"}));
+  EXPECT_EQ(zip({src() + kSep + "*.*"}), 4);
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "d.txt", "b.txt", "c.bin"}));
   EXPECT_EQ(archiveProblems(zipName()), "");
   EXPECT_TRUE(writer.FilesList.empty());
-  EXPECT_EQ(writer.EntryCount(), 3); // the directory just written stays in memory
+  EXPECT_EQ(writer.EntryCount(), 4); // the directory just written stays in memory
 }
 
 TEST_F(ZipOperation, WildcardPrefixesOverrideRecurse) {
@@ -47,6 +47,18 @@ TEST_F(ZipOperation, AnEmptyFolderStillCreatesAnArchiveOfOnlyAnEndRecord) {
   const std::string a = shellQuote(hostSidePath(zipName()));
   EXPECT_EQ(runHostShell("python3 -m zipfile -t " + a).exitCode, 0);
   EXPECT_EQ(runHostShell("7z t -bd " + a).exitCode, 0);
+}
+
+TEST_F(ZipOperation, WithoutEmptyArchivesARunThatAddsNothingLeavesNoArchive) {
+  platform::createDirectory(path("empty"));
+  writer.SetCreateEmptyArchive(false);
+  writer.SetRecurse(true);
+  EXPECT_EQ(zip({path("empty") + kSep + "*.*", path("nothere.txt")}), 0);
+  EXPECT_FALSE(platform::fileExists(zipName()));
+  EXPECT_TRUE(tempFiles().empty());
+  // Once something goes in, the archive is written as always.
+  EXPECT_EQ(zip({make("a.txt", "alpha")}), 1);
+  EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
 }
 
 TEST_F(ZipOperation, ABlankArchiveNameWritesNothingAndReportsZero) {
