@@ -6,16 +6,11 @@ LZ=$(realpath "${1:?the path of larkspur-zip}")
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
-# Whether `add` adds to an archive that exists already. Today's `add --name NAME` refuses an
-# existing NAME (the dialog's rule), so a rerun after a completed first item cannot finish.
-ADD_UPDATES_EXISTING=0
-
-# Sets CMD to the command line that adds the items to ARCHIVE. Today: `add --name NAME ITEM...`,
-# which writes NAME beside the first item, so ARCHIVE must lie in that item's folder.
+# Sets CMD to the command line that adds the items to ARCHIVE.
 add_command() {
   local archive=$1
   shift
-  CMD=("$LZ" add --name "$(basename "$archive")" "$@")
+  CMD=("$LZ" add "$archive" "$@")
 }
 
 fail() {

@@ -63,15 +63,9 @@ for ((round = 0; round < ROUNDS; round++)); do
 done
 for ((round = 0; round < ROUNDS; round++)); do
   rm -f "$archive"
-  if ((ADD_UPDATES_EXISTING)); then
-    add_command "$archive" "$WORK/src/C"
-    "${CMD[@]}" >/dev/null 2>&1 || fail "could not create the archive to update"
-    race "existing archive, round $round" "A" "B"
-  else
-    # Today's add refuses an existing archive, so each run updates the archive its own first
-    # item (or the other run's) created: the second items race on an existing archive.
-    race "existing archive, round $round" "C A" "D B"
-  fi
+  add_command "$archive" "$WORK/src/C"
+  "${CMD[@]}" >/dev/null 2>&1 || fail "could not create the archive to update"
+  race "existing archive, round $round" "A" "B"
 done
 echo "concurrent runs: $((2 * ROUNDS)) races of two runs, $successes runs succeeded" \
   "(both of a race in $both), nothing lost"

@@ -18,14 +18,13 @@ TRACE=$(IFS=,; echo "${CALLS[*]}")
 
 make_item "$WORK/src/A" 3 4000 1
 make_item "$WORK/src/B" 3 4000 2
-# References: the archive after the first item (the "old" one an update starts from) and after
-# both. The writer's output depends on its input alone.
+# References: the archive of A (the "old" one an update starts from) and of A and B. The
+# writer's output depends on its input alone, and an update carries entries over byte for byte.
 add_command "$WORK/src/X.zip" "$WORK/src/A"
 "${CMD[@]}" >/dev/null 2>&1 || fail "reference run of A"
 cp "$WORK/src/X.zip" "$WORK/refA.zip"
-rm "$WORK/src/X.zip"
-add_command "$WORK/src/X.zip" "$WORK/src/A" "$WORK/src/B"
-"${CMD[@]}" >/dev/null 2>&1 || fail "reference run of A and B"
+add_command "$WORK/src/X.zip" "$WORK/src/B"
+"${CMD[@]}" >/dev/null 2>&1 || fail "reference update with B"
 cp "$WORK/src/X.zip" "$WORK/refAB.zip"
 rm "$WORK/src/X.zip"
 
@@ -45,18 +44,19 @@ state_of() {
 points=0
 trials=0
 
-# $1: a name for the scenario; the rest: the items. The first item creates the archive, a second
-# updates it.
+# $1: a name for the scenario; $2: the archive each trial starts from ("" for none, or a
+# reference); $3: the item the command adds.
 crash_scenario() {
-  local name=$1
-  shift
+  local name=$1 start=$2 item=$3
   local archive="$WORK/src/X.zip"
   local complete=A
-  (($# > 1)) && complete=AB
-  add_command "$archive" "$@"
+  [ -n "$start" ] && complete=AB
+  begin() { rm -f "$archive"; [ -z "$start" ] || cp "$start" "$archive"; }
+  add_command "$archive" "$item"
+  begin
   strace -f -qq -o "$WORK/trace" -e trace="$TRACE" "${CMD[@]}" >/dev/null 2>&1 ||
     fail "$name: the traced run failed"
-  rm -f "$archive"
+  begin
   local call count n
   for call in "${CALLS[@]}"; do
     count=$(grep -c "^[0-9]* *$call(" "$WORK/trace")
@@ -73,24 +73,24 @@ crash_scenario() {
       *) fail "$name: killed at $call #$n, the archive is neither absent, old nor complete" ;;
       esac
       [ "$complete" = A ] && [ "$state" = AB ] && fail "$name: impossible state at $call #$n"
+      [ -n "$start" ] && [ "$state" = absent ] &&
+        fail "$name: killed at $call #$n, the archive that existed is gone"
       # The same command again: it must finish what was asked, whatever was left behind.
-      if [ "$state" = absent ] || ((ADD_UPDATES_EXISTING)); then
-        "${CMD[@]}" >/dev/null 2>"$WORK/err" ||
-          fail "$name: rerun after a kill at $call #$n failed: $(cat "$WORK/err")"
-        [ "$(state_of "$archive")" = "$complete" ] ||
-          fail "$name: rerun after a kill at $call #$n did not write the whole archive"
-        local left
-        left=$(leftovers "$WORK/src" A B X.zip)
-        [ -z "$left" ] || fail "$name: after a kill at $call #$n and a rerun, left: $left"
-      fi
-      rm -f "$archive"
-      rm -f "$WORK"/src/X.zip.lk*.tmp # what a refused rerun could not clear
+      "${CMD[@]}" >/dev/null 2>"$WORK/err" ||
+        fail "$name: rerun after a kill at $call #$n failed: $(cat "$WORK/err")"
+      [ "$(state_of "$archive")" = "$complete" ] ||
+        fail "$name: rerun after a kill at $call #$n did not write the whole archive"
+      local left
+      left=$(leftovers "$WORK/src" A B X.zip)
+      [ -z "$left" ] || fail "$name: after a kill at $call #$n and a rerun, left: $left"
+      begin
     done
   done
 }
 
-crash_scenario create "$WORK/src/A"
-crash_scenario update "$WORK/src/A" "$WORK/src/B"
+crash_scenario create "" "$WORK/src/A"
+crash_scenario update "$WORK/refA.zip" "$WORK/src/B"
+rm -f "$WORK/src/X.zip"
 
 # Signals other than SIGKILL clean up like Ctrl-C: no archive or the old one, nothing left over.
 # Incompressible data keeps the run busy long enough to be caught writing.
