@@ -1,9 +1,7 @@
 // Times `larkspur-zip compress` against `zip -9 -r -j -q` on the same folder in the same run:
 // median wall time of several runs, archive size and peak memory of each child process; then a
 // selection of 200 small files, where every item rebuilds the archive through the carry-over.
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "child_run.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,52 +14,16 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
+using larkspur::bench::runChild;
+using larkspur::bench::RunResult;
 
 constexpr int kDefaultRuns = 3;             // odd, so the median is one of the runs
 constexpr int kSmallFileCount = 200;        // the selection size of the carry-over case
 constexpr std::size_t kSmallFileMax = 6000; // small files: a few KB each, like source files
 static_assert(kDefaultRuns % 2 == 1);
-
-struct RunResult {
-  double seconds = 0;
-  long peakKiB = 0;
-};
-
-// Runs a program with arguments in `dir` through the peak-memory launcher, waits, and returns
-// its wall time and peak RSS.
-RunResult runChild(const std::vector<std::string>& argv, const fs::path& dir) {
-  const fs::path result = dir / ".peak_rss";
-  std::vector<std::string> full{LARKSPUR_PEAK_RSS_PATH, result.string()};
-  full.insert(full.end(), argv.begin(), argv.end());
-  std::vector<char*> args;
-  for (const auto& a : full)
-    args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0)
-    throw std::runtime_error("cannot start " + full[0]);
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid)
-    throw std::runtime_error("wait failed");
-  const auto stop = std::chrono::steady_clock::now();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw std::runtime_error(argv[0] + " failed (status " + std::to_string(status) + ")");
-  long peak = 0;
-  std::ifstream(result) >> peak;
-  fs::remove(result);
-  return {std::chrono::duration<double>(stop - start).count(), peak};
-}
 
 struct Measure {
   double medianSeconds = 0;

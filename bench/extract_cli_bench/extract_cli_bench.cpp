@@ -2,9 +2,9 @@
 // same run (the bench corpus zipped at level 9 by Info-ZIP zip): median wall time of several
 // runs into a fresh folder each, and peak memory of each child; then our peak memory on an
 // archive a tenth the size, which should be the same (constant in the archive's size).
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include "child_run.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,49 +16,14 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
+using larkspur::bench::runChild;
+using larkspur::bench::RunResult;
 
 constexpr int kDefaultRuns = 5; // odd, so the median is one of the runs
 static_assert(kDefaultRuns % 2 == 1);
-
-struct RunResult {
-  double seconds = 0;
-  long peakKiB = 0;
-};
-
-// Runs a program in `dir` through the peak-memory launcher; its wall time and peak RSS.
-RunResult runChild(const std::vector<std::string>& argv, const fs::path& dir) {
-  const fs::path result = dir / ".peak_rss";
-  std::vector<std::string> full{LARKSPUR_PEAK_RSS_PATH, result.string()};
-  full.insert(full.end(), argv.begin(), argv.end());
-  std::vector<char*> args;
-  for (const auto& a : full)
-    args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0)
-    throw std::runtime_error("cannot start " + full[0]);
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid)
-    throw std::runtime_error("wait failed");
-  const auto stop = std::chrono::steady_clock::now();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw std::runtime_error(argv[0] + " failed (status " + std::to_string(status) + ")");
-  long peak = 0;
-  std::ifstream(result) >> peak;
-  fs::remove(result);
-  return {std::chrono::duration<double>(stop - start).count(), peak};
-}
 
 struct Measure {
   double medianSeconds = 0;

@@ -1,0 +1,20 @@
+// Runs a benchmark's peer or our own program as a child process through the tiny peak-memory
+// launcher, so every figure of a bench comes from the same kind of measurement.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace larkspur::bench {
+
+struct RunResult {
+  double seconds = 0; // wall time of the child
+  long peakKiB = 0;   // its peak resident memory
+};
+
+// Runs `argv` in `dir`, waits, and returns its wall time and peak RSS; throws when it cannot
+// start or exits with a non-zero status.
+RunResult runChild(const std::vector<std::string>& argv, const std::filesystem::path& dir);
+
+} // namespace larkspur::bench
