@@ -119,18 +119,14 @@ unsigned TMatcher::walk_chain(unsigned first) {
   const TChainLinks* const chainPrev = chain_prev_;
   const std::uint8_t* const scan = window + cur_pos_;
   const unsigned niceLen = unsigned(nice_len_);
-  // Quick reject: a candidate can only be longer than `best` if its bytes at offsets 1 to
-  // best (offset 2 aside) equal those at the current position. Testing the eight bytes that
-  // end at offset best, when they all lie at or after offset 3, or else just the bytes at
-  // best - 1 and best, rejects only candidates the byte-by-byte search would not take either;
-  // matchLength then checks offsets 0 and 1.
+  // Quick reject (see endCheck); matchLength then finds the length.
   const std::uint8_t* scanEnd = nullptr;
   std::uint64_t endMask = 0;
   std::uint64_t endBytes = 0;
   const auto setEnd = [&] {
-    const bool wide = best >= kMinMatch + 7;
-    scanEnd = scan + (wide ? best - 7 : best - 1);
-    endMask = wide ? ~std::uint64_t(0) : 0xFFFF;
+    const TEndCheck check = endCheck(best);
+    scanEnd = scan + check.offset;
+    endMask = check.mask;
     endBytes = load64(scanEnd) & endMask;
   };
   setEnd();

@@ -90,6 +90,31 @@ inline unsigned matchLength(const std::uint8_t* scan, const std::uint8_t* m) {
 }
 static_assert(kWindowPadding >= 8, "matchLength loads 8 bytes at offsets up to kMaxMatch");
 
+// The quick reject of a candidate against the best length so far: which eight bytes to
+// compare (from `offset` on) and which of them count. A candidate can only be longer than `best`
+// if its bytes at offsets 0 to best, offset 2 aside, equal those at the current position. Up to
+// best 7 that is exactly what the mask tests, so a candidate that passes is longer; beyond, the
+// eight bytes that end at offset best are tested and matchLength checks the rest.
+struct TEndCheck {
+  unsigned offset;
+  std::uint64_t mask;
+};
+inline constexpr unsigned kExactEndChecks = 8;
+inline constexpr std::array<TEndCheck, kExactEndChecks + 2> end_checks = [] {
+  std::array<TEndCheck, kExactEndChecks + 2> checks{};
+  for (unsigned best = 0; best < checks.size(); ++best) {
+    const unsigned offset = best < kExactEndChecks ? 0 : best - 7;
+    std::array<std::uint8_t, 8> lanes{};
+    for (unsigned i = 0; i < 8; ++i)
+      lanes[i] = offset + i <= best && offset + i != 2 ? 0xFF : 0;
+    checks[best] = {offset, std::bit_cast<std::uint64_t>(lanes)};
+  }
+  return checks;
+}();
+inline TEndCheck endCheck(unsigned best) {
+  return best < end_checks.size() ? end_checks[best] : TEndCheck{best - 7, ~std::uint64_t(0)};
+}
+
 class TMatcher {
 public:
   TMatcher(TDeflateBuffers& buffers, int packLevel, TDeflateIo& io, TBlockCoder& coder,

@@ -29,24 +29,37 @@ public:
   void clear();
   // Adds positions from `first` up to `last` (their first kMaxPrefix bytes must be the
   // input's, not stale window bytes) to every chain and stamps each with its rank in its 3-byte
-  // chain.
+  // chain. Works in groups: the hashes of a group are computed first and the table lines they
+  // touch loaded early, so that the misses of several positions overlap.
   void insert(const std::uint8_t* window, unsigned first, unsigned last) {
+    constexpr unsigned kGroup = 16;
     std::uint16_t* const links = links_.get();
     std::uint32_t* const stamps = stamps_.get();
     std::uint32_t* const counters = counters_.get();
     std::uint16_t* const heads = heads_.get();
-    for (unsigned p = first; p <= last; ++p) {
-      const std::uint8_t* bytes = window + p;
-      const unsigned slot = p & kHashMask;
-      const unsigned h3 =
-          (unsigned(bytes[0]) << 10 ^ unsigned(bytes[1]) << 5 ^ bytes[2]) & kHashMask;
-      stamps[slot] = counters[h3]++;
-      const std::array<unsigned, kPrefixChains> hashes = hashAll(bytes);
+    std::array<unsigned, kGroup> h3;
+    std::array<std::array<unsigned, kPrefixChains>, kGroup> hashes;
+    for (unsigned start = first; start <= last; start += kGroup) {
+      const unsigned n = last - start + 1 < kGroup ? last - start + 1 : kGroup;
+      for (unsigned i = 0; i < n; ++i) {
+        const std::uint8_t* bytes = window + start + i;
+        h3[i] = (unsigned(bytes[0]) << 10 ^ unsigned(bytes[1]) << 5 ^ bytes[2]) & kHashMask;
+        hashes[i] = hashAll(bytes);
+        __builtin_prefetch(&counters[h3[i]]);
 #pragma GCC unroll 8
-      for (unsigned k = 0; k < kPrefixChains; ++k) {
-        std::uint16_t& head = heads[k * kPrefixHashSize + hashes[k]];
-        links[k * kHalfWindow + slot] = head;
-        head = std::uint16_t(p);
+        for (unsigned k = 0; k < kPrefixChains; ++k)
+          __builtin_prefetch(&heads[k * kPrefixHashSize + hashes[i][k]]);
+      }
+      for (unsigned i = 0; i < n; ++i) {
+        const unsigned p = start + i;
+        const unsigned slot = p & kHashMask;
+        stamps[slot] = counters[h3[i]]++;
+#pragma GCC unroll 8
+        for (unsigned k = 0; k < kPrefixChains; ++k) {
+          std::uint16_t& head = heads[k * kPrefixHashSize + hashes[i][k]];
+          links[k * kHalfWindow + slot] = head;
+          head = std::uint16_t(p);
+        }
       }
     }
   }

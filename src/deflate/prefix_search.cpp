@@ -38,6 +38,9 @@ constexpr unsigned kLongWalks = 16;
 constexpr unsigned kShortWalks = 6;
 static_assert(kShortWalks < kLongWalks);
 
+// How far ahead of the current position the prefix chains are filled.
+constexpr unsigned kInsertAhead = 64;
+
 } // namespace
 
 unsigned TMatcher::chainReach(unsigned first) const {
@@ -97,10 +100,18 @@ void TMatcher::choosePrefixChains() {
 void TMatcher::catchUpPrefixChains() {
   // Positions up to cur_pos have their first kMaxPrefix bytes inside the lookahead (at least
   // 262 bytes here), so they are hashed over the input itself.
-  static_assert(kMinLookahead > kMaxPrefix);
-  if (prefix_next_ <= cur_pos_)
-    prefix_->insert(window_, prefix_next_, cur_pos_);
-  prefix_next_ = cur_pos_ + 1;
+  // They are added ahead of the current position in runs, which costs less than one or two
+  // at a time; a search enters the chains at the current position's own links, so it never
+  // meets a position added ahead. A position up to kMinLookahead - kMaxPrefix ahead still has
+  // its bytes in the lookahead, and the slot it takes belonged to a position beyond every
+  // search's distance limit.
+  static_assert(kMinLookahead > kMaxPrefix + kInsertAhead);
+  static_assert(kHalfWindow - kMaxDist > kInsertAhead);
+  if (prefix_next_ <= cur_pos_) {
+    const unsigned last = cur_pos_ + kInsertAhead;
+    prefix_->insert(window_, prefix_next_, last);
+    prefix_next_ = last + 1;
+  }
 }
 
 unsigned TMatcher::search_prefix(unsigned first) {
@@ -116,14 +127,14 @@ unsigned TMatcher::search_prefix(unsigned first) {
   const unsigned niceLen = unsigned(nice_len_);
   const std::uint32_t curStamp = prefix_->stamp(cur_pos_);
 
-  // Quick reject as in search_chain: the bytes that end at offset best must agree.
+  // Quick reject as in the plain walk (see endCheck).
   const std::uint8_t* scanEnd = nullptr;
   std::uint64_t endMask = 0;
   std::uint64_t endBytes = 0;
   const auto setEnd = [&] {
-    const bool wide = best >= kMinMatch + 7;
-    scanEnd = scan + (wide ? best - 7 : best - 1);
-    endMask = wide ? ~std::uint64_t(0) : 0xFFFF;
+    const TEndCheck check = endCheck(best);
+    scanEnd = scan + check.offset;
+    endMask = check.mask;
     endBytes = load64(scanEnd) & endMask;
   };
   // True when the candidate is longer than best (and then the new best).

@@ -1,8 +1,10 @@
 // The searches of levels 8 and 9 through the longer-prefix chains give exactly the plain walk's
 // output: always on, switched on and off at every choice (each switch rebuilds the chains), and
-// chosen by the walks' lengths, on inputs whose walks are long, short, and mixed.
+// chosen by the walks' lengths, on inputs whose walks are long, short, and mixed; and the quick
+// reject of both searches keeps every candidate that could win.
 #include <gtest/gtest.h>
 
+#include "deflate/match_finder.h"
 #include "deflate/memory_io.h"
 #include "deflate/test_data.h"
 
@@ -51,6 +53,33 @@ TEST(MatchSearch, EveryModeGivesThePlainWalksOutput) {
           EXPECT_EQ(compressWith(mode, input, level, maxRead), plain)
               << name << " level " << level << " mode " << int(mode) << " reads " << maxRead;
       }
+}
+
+// The quick reject never turns away a candidate longer than the best, and up to best 7 it lets
+// through only such candidates. Pairs from a three-letter alphabet share prefixes of all
+// lengths; byte 2 is made equal, as the 3-byte hash makes it for a chain's candidates.
+TEST(MatchSearch, QuickRejectKeepsEveryLongerCandidate) {
+  TPattern rng(79);
+  for (int pair = 0; pair < 20000; ++pair) {
+    std::array<std::uint8_t, kMaxMatch + 16> scan{}, candidate{};
+    for (std::size_t i = 0; i < scan.size(); ++i) {
+      scan[i] = std::uint8_t('a' + rng.next() % 3);
+      candidate[i] = rng.next() % 4 == 0 ? std::uint8_t('a' + rng.next() % 3) : scan[i];
+    }
+    candidate[2] = scan[2];
+    const unsigned len = matchLength(scan.data(), candidate.data());
+    for (unsigned best = 1; best <= 14; ++best) {
+      const TEndCheck check = endCheck(best);
+      const bool passes =
+          ((load64(scan.data() + check.offset) ^ load64(candidate.data() + check.offset)) &
+           check.mask) == 0;
+      if (len > best) {
+        ASSERT_TRUE(passes) << "best " << best << " length " << len;
+      } else if (best < kExactEndChecks) {
+        ASSERT_FALSE(passes) << "best " << best << " length " << len;
+      }
+    }
+  }
 }
 
 } // namespace
