@@ -53,8 +53,8 @@ struct Column {
   int format;
 };
 constexpr std::array kColumns{
-    Column{texts::kColumnName, 170, LVCFMT_LEFT}, Column{texts::kColumnSize, 68, LVCFMT_RIGHT},
-    Column{texts::kColumnPacked, 68, LVCFMT_RIGHT}, Column{texts::kColumnDate, 100, LVCFMT_LEFT},
+    Column{texts::kColumnName, 158, LVCFMT_LEFT}, Column{texts::kColumnSize, 64, LVCFMT_RIGHT},
+    Column{texts::kColumnPacked, 64, LVCFMT_RIGHT}, Column{texts::kColumnDate, 114, LVCFMT_LEFT},
     Column{texts::kColumnLock, 36, LVCFMT_CENTER}};
 
 } // namespace
@@ -83,6 +83,8 @@ ExtractFormWindow::ExtractFormWindow(const std::string& archive, const std::stri
   const HWND panel = addPanel(idPanel, kPanelRect);
   addButton(panel, idExtract, texts::kExtractButton, kExtractRect);
   addButton(panel, idCancel, texts::kCancelButton, kCancelRect);
+  // Keys reach the window from the start: Enter extracts, Esc cancels.
+  SetFocus(control(idTarget));
 }
 
 void ExtractFormWindow::fillList(const std::vector<ListedEntry>& entries) {

@@ -35,6 +35,7 @@ ProgressWindow::ProgressWindow(const std::string& archive, Questions& questions,
   const HWND panel = addPanel(idPanel, kPanelRect);
   addButton(panel, idCancel, texts::kCancelButton, kCancelRect);
   show();
+  SetFocus(control(idCancel)); // Esc or the space bar stops the run
 }
 
 void ProgressWindow::showEntry(const std::string& entry) {
