@@ -41,18 +41,17 @@ HResult DispatchCommand(std::uintptr_t verb, const TMenuSelection& selection,
 
   switch (static_cast<TMenuCommand>(offset)) {
   case TMenuCommand::ExtractForm:
-  case TMenuCommand::ExtractTo:
-    if (list.size() == 1) {
-      const auto commandSwitch = offset == static_cast<std::uint16_t>(TMenuCommand::ExtractForm)
-                                     ? kExtractFormSwitch
-                                     : kExtractSwitch;
+  case TMenuCommand::ExtractTo: {
+    const auto commandSwitch = offset == static_cast<std::uint16_t>(TMenuCommand::ExtractForm)
+                                   ? kExtractFormSwitch
+                                   : kExtractSwitch;
+    // One program per archive, each with the one-archive command line; a single archive is the
+    // selection's file name, which equals the list's only entry.
+    for (const std::string& path : list)
       call(actions.StartProgram, MainProgramPath(moduleFileName),
-           ExtractParameters(commandSwitch, selection.FileName()));
-    } else {
-      // Several archives at once are not extracted; the user is told how many were chosen.
-      call(actions.ShowMessage, std::to_string(list.size()));
-    }
+           ExtractParameters(commandSwitch, list.size() == 1 ? selection.FileName() : path));
     return hrOk;
+  }
   case TMenuCommand::Compress:
     call(actions.ShowAddToArchiveDialog, list);
     return hrOk;

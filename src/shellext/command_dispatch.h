@@ -24,7 +24,7 @@ struct TCommandActions {
   std::function<void(const std::string& program, const std::string& parameters)> StartProgram;
   std::function<void(const std::vector<std::string>& paths)> ShowAddToArchiveDialog;
   std::function<void(const std::vector<std::string>& paths)> CompressDirectly;
-  // A plain modal box whose whole text is `text`.
+  // A plain modal box whose whole text is `text` (no command shows one today).
   std::function<void(const std::string& text)> ShowMessage;
 };
 

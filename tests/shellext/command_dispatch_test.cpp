@@ -71,12 +71,16 @@ TEST(CommandDispatchTest, ModuleWithoutDirectoryLooksInCurrentPlace) {
   EXPECT_EQ(MainProgramPath("LarkspurMenu.dll"), "Larkspur.exe");
 }
 
-TEST(CommandDispatchTest, SeveralArchivesShowTheirCountInsteadOfStarting) {
+TEST(CommandDispatchTest, SeveralArchivesStartTheProgramOncePerArchive) {
   Recorder recorder;
-  const auto selection = selectionOf({"a.zip", "b.rar", "c.cab"});
+  const auto selection = selectionOf({"C:\\a.zip", "C:\\b.rar"});
   EXPECT_EQ(DispatchCommand(0, selection, kModule, recorder.actions()), hrOk);
   EXPECT_EQ(DispatchCommand(1, selection, kModule, recorder.actions()), hrOk);
-  EXPECT_EQ(recorder.log, (std::vector<std::string>{"message 3", "message 3"}));
+  EXPECT_EQ(recorder.log, (std::vector<std::string>{
+                              "start " + kProgram + "|/ExtractForm \"" + native("C:\\a.zip") + "\"",
+                              "start " + kProgram + "|/ExtractForm \"" + native("C:\\b.rar") + "\"",
+                              "start " + kProgram + "|/Extract \"" + native("C:\\a.zip") + "\"",
+                              "start " + kProgram + "|/Extract \"" + native("C:\\b.rar") + "\""}));
 }
 
 TEST(CommandDispatchTest, CompressCommandsHandWholeListToDialog) {
