@@ -46,7 +46,8 @@ LangString TextOldCopyFailed ${LANG_SIMPCHINESE} \
   "无法卸载已安装的旧版本，安装没有完成。"
 
 ; A file that a running program holds (Explorer loads the module) can be renamed but not
-; replaced or deleted: move it aside and delete it at the next restart.
+; replaced or deleted: move it aside and delete it at the next restart. Deleting it at restart
+; under its own name would delete the copy that a later install puts there.
 !macro MoveAsideInUse FILE
   ${If} ${FileExists} "${FILE}"
     Delete "${FILE}"
@@ -107,8 +108,8 @@ Function RegisterModule
   ${If} $3 != 1
     DetailPrint "DllRegisterServer: '$0'"
     UnRegDLL "$INSTDIR\${MODULE}"
-    Delete /REBOOTOK "$INSTDIR\${MODULE}"
-    Delete /REBOOTOK "$INSTDIR\${PROGRAM}"
+    !insertmacro MoveAsideInUse "$INSTDIR\${MODULE}"
+    !insertmacro MoveAsideInUse "$INSTDIR\${PROGRAM}"
     Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$INSTDIR"
     MessageBox MB_OK|MB_ICONSTOP "$(TextRegistrationFailed)" /SD IDOK
@@ -154,8 +155,8 @@ Section "Uninstall"
   ${If} ${FileExists} "$INSTDIR\${MODULE}"
     UnRegDLL "$INSTDIR\${MODULE}"
   ${EndIf}
-  Delete /REBOOTOK "$INSTDIR\${MODULE}"
-  Delete /REBOOTOK "$INSTDIR\${PROGRAM}"
+  !insertmacro MoveAsideInUse "$INSTDIR\${MODULE}"
+  !insertmacro MoveAsideInUse "$INSTDIR\${PROGRAM}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
   ${If} ${RebootFlag}

@@ -25,8 +25,8 @@ expect_path_value() {
   fi
 }
 
-# Runs a setup or uninstaller silently; the uninstaller hands over to a copy of itself in the
-# temporary folder and returns at once, so its end is awaited by the folder and the key vanishing.
+# Runs a setup or uninstaller silently. The uninstaller hands over to a copy of itself in the
+# temporary folder and returns at once; its end is awaited by its key vanishing, its last step.
 run_setup() {
   if timeout 120 wine "$(win_path "$1")" /S; then pass "$(basename "$1") /S"
   else fail "$(basename "$1") /S returned $?"; fi
@@ -34,8 +34,8 @@ run_setup() {
 run_uninstaller() {
   if ! timeout 120 wine "$SETUP_WIN_DIR\\uninstall.exe" /S; then fail "uninstall.exe /S returned $?"; return; fi
   local n=0
-  while { [ -d "$SETUP_DIR" ] || timeout 60 wine reg query "$UNINSTALL_KEY" >/dev/null 2>&1; } && ((n < 60)); do
-    sleep 0.5; n=$((n + 1))
+  while timeout 60 wine reg query "$UNINSTALL_KEY" >/dev/null 2>&1 && ((n < 120)); do
+    sleep 0.25; n=$((n + 1))
   done
   pass "uninstall.exe /S"
 }
