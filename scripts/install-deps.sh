@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev g++-mingw-w64-x86-64 wine64 wine xvfb xauth locales fonts-wqy-microhei unzip zip
-  p7zip-full python3 xdotool imagemagick binutils-mingw-w64-x86-64)
+  p7zip-full python3 xdotool imagemagick binutils-mingw-w64-x86-64 nsis)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

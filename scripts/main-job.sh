@@ -3,15 +3,17 @@
 # - on Linux, compress a sample folder with `larkspur-zip compress` (as the menu's second
 #   compress command does), add it to an archive in another folder with `larkspur-zip add`, and
 #   list the archives;
-# - under Wine in a headless X server, register LarkspurMenu.dll in a fresh prefix, right-click a
-#   sample folder through the shell host, click "压缩到<name>.zip(&A)", check the archive with
-#   unzip, catch the dialog half-way through a large file, and print the screenshots' paths.
+# - under Wine in a headless X server, install everything with "LarkspurSetup.exe /S" in a fresh
+#   prefix and check the files and keys, right-click a sample folder through the shell host, click
+#   "压缩到<name>.zip(&A)", check the archive with unzip, catch the dialog half-way through a large
+#   file, uninstall silently and check that nothing of ours is left in the registry or on disk,
+#   and print the screenshots' paths.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
 bash scripts/install-deps.sh
 bash scripts/build.sh native larkspur-zip
-bash scripts/build.sh windows LarkspurMenu shell_host larkspur_standin
+bash scripts/build.sh windows larkspur_setup shell_host
 cli=build/native/src/cli/larkspur-zip
 shared=$(realpath ../shared)
 work=$(mktemp -d)
@@ -33,8 +35,10 @@ mkdir -p "$sample"
 cp -r "$shared"/corpora/bench/xml/cldr41-supplemental/. "$sample/"
 cp -r "$shared"/corpora/bench/artificial "$sample/artificial"
 windows=$(realpath build/windows)
-export WINE_TEST_DIR="$windows/main-job" LARKSPUR_DLL="$windows/bin/LarkspurMenu.dll"
-export LARKSPUR_STANDIN="$windows/bin/Larkspur.exe" SHELL_HOST="$windows/tests/wine/shell_host.exe"
+# The setup and the files it carries (the main program, or its stand-in until that is built).
+. "$windows/installer/setup-inputs.sh"
+export LARKSPUR_SETUP LARKSPUR_VERSION PROGRAM_EXE MODULE_DLL
+export WINE_TEST_DIR="$windows/main-job" SHELL_HOST="$windows/tests/wine/shell_host.exe"
 mkdir -p "$WINE_TEST_DIR"
 xvfb-run -a -s '-screen 0 1280x1024x24' bash tests/wine/main_flow.sh "$sample"
 echo "main job done in $((SECONDS - started)) s"

@@ -50,10 +50,13 @@ wine_run() { timeout 300 wine "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '
 # Every key the server touches, read with one run of reg.exe per key tree inside one cmd.exe
 # (starting Wine programs is what costs time), into "$REG_TABLE": lines "key<TAB>" for each key
 # and "key<TAB>name<TAB>data" for each REG_SZ value, keys in lower case, "" naming the default.
+# Scripts add key trees of their own to REG_EXTRA_TREES; REG_DWORD values are listed as 0x... too.
 REG_TABLE="$WINE_TEST_DIR/registry.txt"
+REG_EXTRA_TREES=()
 load_registry() {
   local trees=("HKCR\\CLSID\\$CLSID" "HKCR\\$PROGID" 'HKCR\Larkspur' 'HKCR\*\shellex'
-               'HKCR\Folder\shellex' 'HKCR\Directory\ShellEx' 'HKCR\Drive\ShellEx' "$APPROVED")
+               'HKCR\Folder\shellex' 'HKCR\Directory\ShellEx' 'HKCR\Drive\ShellEx' "$APPROVED"
+               "${REG_EXTRA_TREES[@]}")
   local tree batch="$WINE_TEST_DIR/query.bat"
   [ -n "${BATCH_WIN:-}" ] || BATCH_WIN=$(win_path "$batch")
   # A batch file: cmd.exe would not understand the escaped quotes of a single command line.
@@ -63,7 +66,7 @@ load_registry() {
     awk -F '    ' '
       /^HKEY_/ { key = tolower($0); sub(/^hkey_classes_root/, "hkcr", key);
                  sub(/^hkey_local_machine/, "hklm", key); print key "\t"; next }
-      /^    / && $3 == "REG_SZ" { name = $2; if (name ~ /^\(.*\)$/) name = "";
+      /^    / && ($3 == "REG_SZ" || $3 == "REG_DWORD") { name = $2; if (name ~ /^\(.*\)$/) name = "";
                                   print key "\t" name "\t" $4 }' > "$REG_TABLE"
 }
 
