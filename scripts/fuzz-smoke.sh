@@ -24,7 +24,7 @@ fuzz() {
   fi
 }
 fuzz records_fuzzer "$shared/corpora/zips"
-fuzz zip_reader_fuzzer "$shared/corpora/zips"
+fuzz zip_reader_fuzzer -dict="$PWD/tests/fuzz/zip_reader_fuzzer.dict" "$shared/corpora/zips"
 fuzz wildcard_fuzzer -dict="$PWD/tests/fuzz/wildcard_fuzzer.dict"
 fuzz deflate_fuzzer "$shared/vectors/deflate/inputs"
 exit $status
