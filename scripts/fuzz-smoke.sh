@@ -29,7 +29,7 @@ fuzz() {
   fi
 }
 fuzz records_fuzzer "$shared/corpora/zips"
-fuzz zip_reader_fuzzer "$shared/corpora/zips"
+fuzz zip_reader_fuzzer -dict="$root/tests/fuzz/zip_reader_fuzzer.dict" "$shared/corpora/zips"
 fuzz wildcard_fuzzer -dict="$root/tests/fuzz/wildcard_fuzzer.dict"
 fuzz deflate_fuzzer "$shared/vectors/deflate/inputs"
 fuzz inflate_fuzzer "$shared/vectors/deflate/expected"

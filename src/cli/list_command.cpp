@@ -112,12 +112,12 @@ std::string entryLine(zip::TZipReader& reader, int index) {
   const bool utf8 = (e.Flags & zip::kFlagUtf8Name) != 0;
 #endif
   char numbers[96];
-  std::snprintf(numbers, sizeof numbers, "\t%u\t%u\t",
-                static_cast<std::uint32_t>(e.UncompressedSize),
-                static_cast<std::uint32_t>(e.CompressedSize));
+  std::snprintf(numbers, sizeof numbers, "\t%llu\t%llu\t",
+                static_cast<unsigned long long>(e.Size()),
+                static_cast<unsigned long long>(e.PackedSize()));
   char location[64];
-  std::snprintf(location, sizeof location, "\t%08X\t%u:%u", e.Crc32, e.DiskNumberStart,
-                e.LocalHeaderOffset);
+  std::snprintf(location, sizeof location, "\t%08X\t%u:%llu", e.Crc32, e.DiskNumberStart,
+                static_cast<unsigned long long>(e.HeaderOffset()));
   // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) on chains of operator+.
   std::string line = TerminalText(e.Directory() + e.FileName(), utf8);
   line += numbers;

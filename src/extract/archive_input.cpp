@@ -10,7 +10,7 @@ zip::TStream& ArchiveInput::stream() {
   return *reader_.ArchiveStream();
 }
 
-bool ArchiveInput::seek(int disk, std::uint32_t offset) {
+bool ArchiveInput::seek(int disk, std::uint64_t offset) {
   if (disk != reader_.ActiveDisk()) {
     if (reader_.MultiMode() == zip::TMultiMode::mmNone || disk < 0 || disk >= reader_.DiskCount()) {
       return false;
@@ -18,9 +18,9 @@ bool ArchiveInput::seek(int disk, std::uint32_t offset) {
     reader_.SwitchToDisk(disk + 1);
   }
   zip::TStream& in = stream();
-  if (offset > in.Size())
+  if (offset > static_cast<std::uint64_t>(in.Size()))
     return false;
-  in.SetPosition(offset);
+  in.SetPosition(static_cast<std::int64_t>(offset));
   return true;
 }
 

@@ -16,7 +16,7 @@ public:
 
   // Places the input at `offset` of disk `disk` (counted from 0); false when there is no such
   // disk or position.
-  bool seek(int disk, std::uint32_t offset);
+  bool seek(int disk, std::uint64_t offset);
   // Reads up to `count` bytes; fewer only where the archive ends.
   std::size_t read(void* buffer, std::size_t count);
 

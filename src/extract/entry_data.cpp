@@ -20,8 +20,6 @@ constexpr std::uint16_t kMethodDeflated = 8;
 // Methods that only say "AES" or strong encryption; their data cannot be read with a password.
 constexpr std::uint16_t kMethodAes = 99;
 constexpr std::uint16_t kFlagStrongEncryption = 0x0040;
-// A 32-bit size of all ones says the real one is in a ZIP64 extra field.
-constexpr std::uint32_t kZip64Marker = 0xFFFFFFFF;
 constexpr int kHostShift = 8;
 constexpr int kHostUnix = 3;
 
@@ -37,11 +35,11 @@ std::uint32_t le32(const std::uint8_t* p) {
   throw EEntryFailure(SkipReason::BadData, message);
 }
 
-std::uint32_t compressedSizeOf(const zip::TZipHeaderInfo& entry) {
-  return static_cast<std::uint32_t>(entry.CompressedSize);
+std::uint64_t compressedSizeOf(const zip::TZipHeaderInfo& entry) {
+  return entry.PackedSize();
 }
-std::uint32_t sizeOf(const zip::TZipHeaderInfo& entry) {
-  return static_cast<std::uint32_t>(entry.UncompressedSize);
+std::uint64_t sizeOf(const zip::TZipHeaderInfo& entry) {
+  return entry.Size();
 }
 
 } // namespace
@@ -53,7 +51,7 @@ EntryData::EntryData(ArchiveInput& input)
 EntryData::~EntryData() = default;
 
 LocalEntry EntryData::openLocal(const zip::TZipHeaderInfo& entry) {
-  if (!input_.seek(entry.DiskNumberStart, entry.LocalHeaderOffset))
+  if (!input_.seek(entry.DiskNumberStart, entry.HeaderOffset()))
     badData("its local header lies outside the archive");
   std::uint8_t fixed[zip::kLocalHeaderSize];
   if (input_.read(fixed, sizeof fixed) != sizeof fixed || le32(fixed) != zip::kLocalHeaderSignature)
@@ -82,8 +80,6 @@ void EntryData::checkSupported(const zip::TZipHeaderInfo& entry) {
                                                      std::to_string(entry.CompressionMethod) +
                                                      " is not supported");
   }
-  if (compressedSizeOf(entry) == kZip64Marker || sizeOf(entry) == kZip64Marker)
-    throw EEntryFailure(SkipReason::Unsupported, "entries of 4 GB and more are not supported");
   if ((entry.Flags & zip::kFlagEncrypted) && compressedSizeOf(entry) < zip::ZipCrypto::kHeaderSize)
     badData("its encryption header is missing");
 }

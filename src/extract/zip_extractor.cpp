@@ -27,7 +27,7 @@ constexpr std::uint32_t kRestoredDosBits =
     platform::faReadOnly | platform::faHidden | platform::faSysFile | platform::faArchive;
 
 std::uint64_t sizeOf(const zip::TZipHeaderInfo& entry) {
-  return static_cast<std::uint32_t>(entry.UncompressedSize);
+  return entry.Size();
 }
 
 } // namespace

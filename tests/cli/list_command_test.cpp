@@ -15,6 +15,7 @@
 #include "cli_run.h"
 #include "platform/platform.h"
 #include "support/file_contents.h"
+#include "support/shared_data.h"
 #include "support/temp_dir.h"
 #include "zip/format/zip_reader_fixtures.h"
 
@@ -51,6 +52,13 @@ TEST_F(ListCommandTest, ListsEveryEntryThenTheComment) {
                        "\t0:57\tbeta's comment\n" + "docs" + sep +
                        "gamma.bin\t3\t3\tdeflated\t2021-06-15 12:30:10\t" + crc[2] + "\t0:400\n" +
                        "comment: two\\nlines\n");
+}
+
+TEST_F(ListCommandTest, SixtyFourBitArchiveListsItsEntry) {
+  // Sizes and offset of its entry are in a 64-bit extra field, the count in a 64-bit end record.
+  const CliRun r = run({"list", test::sharedPath("corpora/zips/go-archive-zip/zip64.zip")});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "README\t36\t36\tdeflated\t2012-08-10 14:33:32\t69FFE77E\t0:0\n");
 }
 
 TEST_F(ListCommandTest, SortOptionOrdersTheListing) {

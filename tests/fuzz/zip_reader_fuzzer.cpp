@@ -50,8 +50,12 @@ void openAndList(const std::string& name, TIncompleteZipMode mode, std::size_t s
     check(!reader.Rebuilt() || !reader.DirectoryProblem().empty());
     if (reader.ArchiveStream() && reader.Entries())
       FindUncopyableEntry(*reader.ArchiveStream(), *reader.Entries(),
-                          reader.EndRecord().CentralOffset);
+                          static_cast<std::int64_t>(reader.EndRecord().DirectoryOffset()));
+    // A count from a 64-bit end record is bounded by the directory it claims.
+    check(reader.EndRecord().EntryCount() <= reader.EndRecord().DirectorySize() / 46 + 0xFFFF);
     for (int i = 0; i < reader.EntryCount(); ++i) {
+      const TZipHeaderInfo& entry = reader.Entry(i);
+      check(entry.HasZip64Values() || (entry.Size() >> 32) == 0);
       reader.EntryComment(i);
       reader.EntryDateTime(i);
     }

@@ -15,25 +15,30 @@ constexpr int kCountModulus = 0x10000;
 
 std::string DirectoryDisagreement(const TEndCentral& end, const DirectoryExtent& read) {
   using namespace reader_text;
-  if (read.entriesHeld % kCountModulus != end.TotalEntries) {
-    return kCountedEntries1 + std::to_string(end.TotalEntries) + kCountedEntries2 +
+  // A 64-bit end record counts every entry; the classic field only the low bits.
+  const std::uint64_t held = static_cast<std::uint64_t>(read.entriesHeld);
+  if ((end.Zip64 ? held : held % kCountModulus) != end.EntryCount()) {
+    return kCountedEntries1 + std::to_string(end.EntryCount()) + kCountedEntries2 +
            std::to_string(read.entriesHeld);
   }
   // An empty file has no end record at all; a set's configuration file describes other files.
   if (!read.singleFile || end.CommentPosition < static_cast<std::uint32_t>(kEndRecordSize))
     return {};
-  if (end.EntriesOnThisDisk != end.TotalEntries) {
-    return kCountedOnDisk1 + std::to_string(end.EntriesOnThisDisk) + kCountedOnDisk2 +
-           std::to_string(end.TotalEntries) + kCountedOnDisk3;
+  if (end.EntriesOnDisk() != end.EntryCount()) {
+    return kCountedOnDisk1 + std::to_string(end.EntriesOnDisk()) + kCountedOnDisk2 +
+           std::to_string(end.EntryCount()) + kCountedOnDisk3;
   }
-  const std::int64_t headersSize = read.headersRead ? read.headersEnd - end.CentralOffset : 0;
-  if (headersSize != end.CentralSize) {
-    return kDirectorySize1 + std::to_string(end.CentralSize) + kDirectorySize2 +
-           std::to_string(headersSize);
+  const auto offset = static_cast<std::int64_t>(end.DirectoryOffset());
+  const auto size = static_cast<std::int64_t>(end.DirectorySize());
+  const std::int64_t headersSize = read.headersRead ? read.headersEnd - offset : 0;
+  if (headersSize != size) {
+    return kDirectorySize1 + std::to_string(size) + kDirectorySize2 + std::to_string(headersSize);
   }
-  const std::int64_t endRecordAt = std::int64_t{end.CommentPosition} - kEndRecordSize;
-  const std::int64_t directoryEnd = std::int64_t{end.CentralOffset} + end.CentralSize;
-  if (directoryEnd < endRecordAt && !read.zip64RecordsBefore)
+  // With 64-bit records the directory ends where the 64-bit end record begins.
+  const std::int64_t endRecordAt =
+      end.Zip64 ? end.Zip64->recordPosition : std::int64_t{end.CommentPosition} - kEndRecordSize;
+  const std::int64_t directoryEnd = offset + size;
+  if (directoryEnd < endRecordAt && !(read.zip64RecordsBefore && !end.Zip64))
     return kDirectoryGap1 + std::to_string(endRecordAt - directoryEnd) + kDirectoryGap2;
   if (directoryEnd > endRecordAt)
     return kDirectoryOverlap1 + std::to_string(directoryEnd - endRecordAt) + kDirectoryOverlap2;

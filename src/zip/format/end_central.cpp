@@ -20,6 +20,7 @@ void TEndCentral::Clear() {
   CommentLength = 0;
   CommentPosition = 0;
   Modified = false;
+  Zip64.reset();
   comment_.reset();
 }
 
@@ -35,6 +36,7 @@ void TEndCentral::Assign(const TEndCentral& source) {
   CentralOffset = source.CentralOffset;
   CommentLength = source.CommentLength;
   CommentPosition = source.CommentPosition;
+  Zip64 = source.Zip64;
   // A comment left behind from before would not match the length taken from the source.
   comment_ = source.comment_;
   if (comment_)

@@ -9,6 +9,7 @@
 
 #include "zip/format/object.h"
 #include "zip/format/stream.h"
+#include "zip/format/zip64_records.h"
 
 namespace larkspur::zip {
 
@@ -30,6 +31,15 @@ public:
   bool HasComment() const { return CommentLength != 0; }
   std::int64_t RecordSize() const;
 
+  // The directory as the archive means it: from the 64-bit end record when one was read, else
+  // from the classic fields.
+  std::uint64_t EntryCount() const { return Zip64 ? Zip64->totalEntries : TotalEntries; }
+  std::uint64_t EntriesOnDisk() const {
+    return Zip64 ? Zip64->entriesOnThisDisk : EntriesOnThisDisk;
+  }
+  std::uint64_t DirectorySize() const { return Zip64 ? Zip64->centralSize : CentralSize; }
+  std::uint64_t DirectoryOffset() const { return Zip64 ? Zip64->centralOffset : CentralOffset; }
+
   void WriteEndRecord(TStream& stream) const;
   // Finds the record nearest the end of the stream and takes its fields (not the comment).
   // An empty stream counts as an archive without entries. False, with the position put back,
@@ -46,6 +56,8 @@ public:
   std::uint16_t CommentLength;
   std::uint32_t CommentPosition;
   bool Modified;
+  // The 64-bit end record before this one, when the archive has one (never written).
+  std::optional<Zip64End> Zip64;
 
 private:
   std::optional<std::string> comment_;

@@ -1,6 +1,6 @@
 // Every text the archive reader raises or shows, as exact byte strings (all plain ASCII). The
-// English messages are the engine's fixed ones; kDiskMissing and kZip64Archive are ours, for a
-// set whose next disk cannot be found without a person to insert it and for 64-bit archives.
+// English messages are the engine's fixed ones; kDiskMissing and the kZip64 texts are ours, for
+// a set whose next disk cannot be found without a person to insert it and for 64-bit records.
 #pragma once
 
 namespace larkspur::zip::reader_text {
@@ -20,6 +20,14 @@ inline constexpr char kDiskMissing[] = "Disk %d of the multi-disk set is missing
 // An archive whose end record only points at 64-bit records (more than 65535 entries, 4 GiB).
 inline constexpr char kZip64Archive[] =
     "Not a valid zip file! The archive uses 64-bit zip extensions, which cannot be read";
+
+// A central header whose 64-bit extra field lacks values its classic fields defer to; the
+// stored name follows.
+inline constexpr char kZip64ExtraDamaged[] =
+    "Not a valid zip file! The 64-bit extra field is damaged in the header of ";
+// A 64-bit end locator that points at no sound 64-bit end record.
+inline constexpr char kZip64EndDamaged[] =
+    "Not a valid zip file! The 64-bit end record is damaged or missing";
 
 // Why a directory read may not be the archive's whole directory (TZipReader::DirectoryProblem).
 // Numbers are appended or put between the parts.

@@ -49,6 +49,13 @@ int descending(std::int32_t item, std::int32_t key) {
   return difference > 0 ? 1 : -1;
 }
 
+// Offsets within 32 bits keep the order they always had (as signed values); those only a 64-bit
+// field can hold go after all of them. Every offset keeps its own place, so none looks a duplicate.
+std::int64_t offsetOrder(std::uint64_t offset) {
+  return offset <= 0xFFFFFFFFu ? std::int64_t{static_cast<std::int32_t>(offset)}
+                               : static_cast<std::int64_t>(offset);
+}
+
 } // namespace
 
 int CompressionRate(const TZipHeaderInfo& entry) {
@@ -92,8 +99,8 @@ int TSortedZip::Compare(const TObject* itemKey, const TObject* searchKey) const 
       return item.DiskNumberStart - key.DiskNumberStart;
     }
     {
-      const auto itemOffset = static_cast<std::int32_t>(item.LocalHeaderOffset);
-      const auto keyOffset = static_cast<std::int32_t>(key.LocalHeaderOffset);
+      const std::int64_t itemOffset = offsetOrder(item.HeaderOffset());
+      const std::int64_t keyOffset = offsetOrder(key.HeaderOffset());
       return itemOffset > keyOffset ? 1 : itemOffset == keyOffset ? 0 : -1;
     }
   }

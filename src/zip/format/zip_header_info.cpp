@@ -7,7 +7,9 @@
 
 #include "platform/paths.h"
 #include "zip/format/dos_date_time.h"
+#include "zip/format/reader_texts.h"
 #include "zip/format/record_bytes.h"
+#include "zip/format/zip_errors.h"
 
 namespace larkspur::zip {
 
@@ -132,6 +134,7 @@ void TZipHeaderInfo::Clear() {
   fileComment_.reset();
   nameAsRead_.reset();
   keepNameAsRead_ = false;
+  zip64_ = {};
 }
 
 void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
@@ -159,6 +162,7 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
   directory_ = source.directory_;
   nameAsRead_ = source.nameAsRead_;
   keepNameAsRead_ = source.keepNameAsRead_;
+  zip64_ = source.zip64_;
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
   // A comment left behind from before would not match the length taken from the source.
   if (source.FileCommentLength != 0 && source.fileComment_) {
@@ -196,6 +200,26 @@ void TZipHeaderInfo::SetFileComment(std::optional<std::string_view> text) {
     fileComment_.reset();
   }
   FileCommentLength = static_cast<std::uint16_t>(fileComment_ ? fileComment_->size() : 0);
+}
+
+std::uint64_t TZipHeaderInfo::PackedSize() const {
+  const auto classic = static_cast<std::uint32_t>(CompressedSize);
+  return classic == kZip64Marker32 ? zip64_.compressedSize.value_or(classic) : classic;
+}
+
+std::uint64_t TZipHeaderInfo::Size() const {
+  const auto classic = static_cast<std::uint32_t>(UncompressedSize);
+  return classic == kZip64Marker32 ? zip64_.uncompressedSize.value_or(classic) : classic;
+}
+
+std::uint64_t TZipHeaderInfo::HeaderOffset() const {
+  return LocalHeaderOffset == kZip64Marker32 ? zip64_.localHeaderOffset.value_or(LocalHeaderOffset)
+                                             : LocalHeaderOffset;
+}
+
+bool TZipHeaderInfo::HasZip64Values() const {
+  return zip64_.compressedSize || zip64_.uncompressedSize || zip64_.localHeaderOffset ||
+         zip64_.diskNumberStart;
 }
 
 std::int64_t TZipHeaderInfo::LocalHeaderSize() const {
@@ -286,8 +310,19 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
   std::string name;
   if (!readName(*in, shared.nameLength, name))
     return fail();
-  // Extra field and comment are stepped over; a comment is loaded only when asked for.
-  in->Seek(std::int64_t{shared.extraLength} + commentLength, 1);
+  // A short extra block is what it is: the header's length still says where the next one is.
+  std::string extra(shared.extraLength, '\0');
+  extra.resize(static_cast<std::size_t>(readSome(*in, extra.data(), shared.extraLength)));
+  const ClassicEntryFields classic{static_cast<std::uint32_t>(shared.uncompressedSize),
+                                   static_cast<std::uint32_t>(shared.compressedSize),
+                                   localHeaderOffset, diskNumberStart, true};
+  const std::optional<Zip64EntryValues> zip64 = DecodeZip64Extra(extra, classic);
+  if (!zip64)
+    throw EBadZipFile(reader_text::kZip64ExtraDamaged + name);
+  // The comment is stepped over; it is loaded only when asked for.
+  in->Seek(std::int64_t{shared.extraLength} - static_cast<std::int64_t>(extra.size()) +
+               commentLength,
+           1);
 
   VersionMadeBy = versionMadeBy;
   takeSharedFields(shared);
@@ -298,6 +333,7 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
   ExternalAttributes = externalAttributes;
   LocalHeaderOffset = localHeaderOffset;
   CentralHeaderPosition = static_cast<std::uint32_t>(headerStart);
+  zip64_ = *zip64;
   const bool oemName = (versionMadeBy >> kHostShift) == kHostMsDos;
   takeStoredName(std::move(name), oemName, rules);
   return true;
@@ -328,6 +364,7 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
   InternalAttributes = 0;
   ExternalAttributes = 0;
   CentralHeaderPosition = 0;
+  zip64_ = {};
   LocalHeaderOffset = static_cast<std::uint32_t>(headerStart);
   // Local headers carry no host byte; their names are always taken as OEM.
   takeStoredName(std::move(name), true, rules);

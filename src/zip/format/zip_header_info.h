@@ -13,6 +13,7 @@
 #include "zip/format/object.h"
 #include "zip/format/stored_name.h"
 #include "zip/format/stream.h"
+#include "zip/format/zip64_records.h"
 #include "zip/format/zip_signatures.h"
 
 namespace larkspur::zip {
@@ -64,6 +65,14 @@ public:
   bool HasComment() const { return FileCommentLength != 0; }
   bool HasDataDescriptor() const { return (Flags & kFlagDataDescriptor) != 0; }
 
+  // The sizes and the local header's offset as the archive means them: the 64-bit extra field's
+  // value where the classic field holds the marker that defers to it, else the classic field.
+  std::uint64_t PackedSize() const;
+  std::uint64_t Size() const;
+  std::uint64_t HeaderOffset() const;
+  // Whether the last central header read gave any value in a 64-bit extra field.
+  bool HasZip64Values() const;
+
   std::int64_t LocalHeaderSize() const;
   std::int64_t CentralHeaderSize() const;
 
@@ -112,6 +121,7 @@ private:
   std::string directory_;
   std::optional<std::string> fileComment_;
   std::optional<std::string> nameAsRead_; // the stored bytes of the last header read
+  Zip64EntryValues zip64_;                // from the last central header read
   bool keepNameAsRead_ = false;
 };
 

@@ -16,9 +16,6 @@ namespace larkspur::zip {
 // The state of one ReadDirectory call: which stream the headers come from now.
 class TZipReader::DirectoryRead {
 public:
-  // The 64-bit end-of-central-directory locator that may precede the end record.
-  static constexpr int kZip64LocatorSize = 20;
-
   DirectoryRead(TZipReader& reader, TStream& archive)
       : r_(reader), archive_(&archive), in_(&archive) {}
 
@@ -65,28 +62,45 @@ private:
 
   void positionAtCentralDirectory() {
     const TEndCentral& end = r_.endRecord_;
-    if (!config_ && usesZip64Fields())
-      throw EBadZipFile(reader_text::kZip64Archive);
+    if (!config_)
+      readZip64End();
     r_.activeDisk_ = config_ ? 0 : end.ThisDisk;
     r_.SetMultiMode(end.ThisDisk == 0 ? TMultiMode::mmNone : r_.spreadOfZipName());
     // A count that wrapped to 0 in a directory of 65536 entries leaves the size to go by.
-    if (end.TotalEntries == 0 && !(readsBeyondCount() && end.CentralSize != 0))
+    if (end.EntryCount() == 0 && !(readsBeyondCount() && end.DirectorySize() != 0))
       return;
     if (!config_ && r_.MultiMode() != TMultiMode::mmNone &&
         end.CentralStartDisk != r_.activeDisk_) {
       switchTo(end.CentralStartDisk + 1);
     }
-    in_->Seek(config_ ? 0 : end.CentralOffset, 0);
+    in_->Seek(config_ ? 0 : static_cast<std::int64_t>(end.DirectoryOffset()), 0);
   }
 
-  // Markers in the end record's fields and a 64-bit locator right before it: the real values
-  // are elsewhere, in records this reader does not read.
-  bool usesZip64Fields() {
-    const TEndCentral& end = r_.endRecord_;
-    const bool marked = end.ThisDisk == 0xFFFF || end.CentralStartDisk == 0xFFFF ||
-                        end.EntriesOnThisDisk == 0xFFFF || end.TotalEntries == 0xFFFF ||
-                        end.CentralSize == 0xFFFFFFFF || end.CentralOffset == 0xFFFFFFFF;
-    return marked && hasZip64Locator();
+  // The 64-bit end record the locator before the end record points at. A damaged one matters
+  // only when the end record defers to it; without a locator the classic fields stand.
+  void readZip64End() {
+    TEndCentral& end = r_.endRecord_;
+    const bool marked = end.ThisDisk == kZip64Marker16 || end.CentralStartDisk == kZip64Marker16 ||
+                        end.EntriesOnThisDisk == kZip64Marker16 ||
+                        end.TotalEntries == kZip64Marker16 || end.CentralSize == kZip64Marker32 ||
+                        end.CentralOffset == kZip64Marker32;
+    const Zip64EndRead read =
+        ReadZip64End(*archive_, static_cast<std::int64_t>(end.CommentPosition) - kEndRecordSize);
+    if (read.status == Zip64EndStatus::Damaged && marked)
+      throw EBadZipFile(reader_text::kZip64EndDamaged);
+    if (read.status != Zip64EndStatus::Found)
+      return;
+    // Multi-disk sets keep to the classic limits.
+    const bool classicSpread = end.ThisDisk != 0 && end.ThisDisk != kZip64Marker16;
+    if (classicSpread || read.record.thisDisk != 0 || read.record.centralStartDisk != 0) {
+      if (marked)
+        throw EBadZipFile(reader_text::kZip64Archive);
+      return;
+    }
+    // A single file: disk fields that only deferred to the 64-bit record say disk 0.
+    end.ThisDisk = 0;
+    end.CentralStartDisk = 0;
+    end.Zip64 = read.record;
   }
 
   bool hasZip64Locator() {
@@ -122,7 +136,7 @@ private:
     if (!readsBeyondCount())
       return;
     const std::int64_t end =
-        static_cast<std::int64_t>(r_.endRecord_.CentralOffset) + r_.endRecord_.CentralSize;
+        static_cast<std::int64_t>(r_.endRecord_.DirectoryOffset() + r_.endRecord_.DirectorySize());
     while (in_->Position() < end) {
       auto entry = std::make_unique<TZipHeaderInfo>();
       if (!entry->ReadCentralHeader(*in_))
@@ -174,7 +188,9 @@ private:
     const bool spread = !config_ && r_.MultiMode() != TMultiMode::mmNone;
     const bool loadComments = config_ || r_.endRecord_.ThisDisk != 0;
     const TNextDiskHandler nextDisk = [this]() -> TStream& { return switchTo(r_.activeDisk_ + 2); };
-    for (int i = 0; i < r_.endRecord_.TotalEntries; ++i) {
+    // Bounded by the directory's size when it comes from a 64-bit end record.
+    const auto count = static_cast<std::int64_t>(r_.endRecord_.EntryCount());
+    for (std::int64_t i = 0; i < count; ++i) {
       auto entry = std::make_unique<TZipHeaderInfo>();
       const bool withHandler = spread && !r_.rebuilt_;
       if (!entry->ReadCentralHeader(*in_, withHandler ? nextDisk : TNextDiskHandler())) {

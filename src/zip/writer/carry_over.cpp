@@ -153,8 +153,9 @@ void CarryOver::checkArchiveIntact() {
     throw EDamagedArchive(std::string(writer_text::kArchiveLeftAlone) +
                           writer_text::kDoubtfulDirectory + writer_.DirectoryProblem());
   }
-  const auto bad = FindUncopyableEntry(*writer_.ArchiveStream(), *writer_.Entries(),
-                                       writer_.EndRecord().CentralOffset);
+  const auto bad =
+      FindUncopyableEntry(*writer_.ArchiveStream(), *writer_.Entries(),
+                          static_cast<std::int64_t>(writer_.EndRecord().DirectoryOffset()));
   if (bad) {
     throw EDamagedArchive(std::string(writer_text::kArchiveLeftAlone) +
                           writer_text::kUncopyableEntry1 + bad->name +

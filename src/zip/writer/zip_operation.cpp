@@ -179,6 +179,7 @@ void TZipWriter::initEndRecord(ZipRun& run) {
     end.SetComment(ArchiveComment());
   end.EntriesOnThisDisk = 0;
   end.TotalEntries = 0;
+  end.Zip64.reset(); // the writer writes classic end records only
   end.Modified = false;
 }
 
