@@ -65,6 +65,8 @@ if [ -n "$pids" ]; then
   fail "Larkspur.exe still running after two minutes"
   timeout 30 import -window root "$WINE_TEST_DIR/extract-markers/stuck.png"
   kill $pids 2>/dev/null
+elif [ ! -d "$sample" ]; then
+  fail "Larkspur.exe made no folder $(win_path "$sample") in two minutes"
 else
   pass "Larkspur.exe finished after $((n / 10)) s"
 fi
