@@ -2,7 +2,7 @@
 # and checked key by key, a sample folder right-clicked through the shell host and compressed at
 # once with the menu's "压缩到<name>.zip(&A)" clicked by the mouse, the archive checked with unzip,
 # the dialog caught half-way through a large file, the archive right-clicked and extracted with
-# "解压缩到<name>(&A)" by the real Larkspur.exe and compared file by file with the sources, the
+# "解压缩到<folder>(&A)" by the real Larkspur.exe and compared file by file with the sources, the
 # extraction window of /ExtractForm shown and closed, and at the end a silent uninstall that
 # leaves nothing of ours. Prints where the screenshots are (menu, dialog, extraction window).
 # Expects WINE_TEST_DIR, LARKSPUR_SETUP, LARKSPUR_VERSION, PROGRAM_EXE, MODULE_DLL, SHELL_HOST and
@@ -40,7 +40,7 @@ bash "$(dirname "$0")/dialog_progress.sh" || fail "dialog in the middle of a run
 
 # The menu's target for the archive is its name without .zip: the sample folder itself. The
 # sources move aside so that the extraction starts from nothing and is compared with them.
-echo "== right-click $(win_path "$sample.zip"), 解压缩到$(basename "$sample")(&A)"
+echo "== right-click $(win_path "$sample.zip"), 解压缩到$(win_path "$sample")(&A)"
 timeout 60 wineserver -p
 source="$work/source"
 mv "$sample" "$source"
