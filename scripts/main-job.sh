@@ -6,8 +6,10 @@
 # - under Wine in a headless X server, install everything with "LarkspurSetup.exe /S" in a fresh
 #   prefix and check the files and keys, right-click a sample folder through the shell host, click
 #   "压缩到<name>.zip(&A)", check the archive with unzip, catch the dialog half-way through a large
-#   file, uninstall silently and check that nothing of ours is left in the registry or on disk,
-#   and print the screenshots' paths.
+#   file, right-click the archive and click "解压缩到<folder>(&A)", compare every extracted file with
+#   its source, show the extraction window of "Larkspur.exe /ExtractForm" and close it, uninstall
+#   silently and check that nothing of ours is left in the registry or on disk, and print the
+#   screenshots' paths.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
