@@ -5,13 +5,33 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace larkspur::bench {
+
+bool parseBenchArgs(int argc, char** argv, const char* program, BenchArgs& args) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--cli" && i + 1 < argc) {
+      args.cli = argv[++i];
+    } else if (a == "--runs" && i + 1 < argc) {
+      args.runs = std::max(1, std::atoi(argv[++i]));
+    } else if (a == "-h" || a == "--help") {
+      std::printf("usage: %s [--cli PATH] [--runs N] [FOLDER]\n", program);
+      return false;
+    } else {
+      args.corpus = a;
+    }
+  }
+  return true;
+}
 
 RunResult runChild(const std::vector<std::string>& argv, const std::filesystem::path& dir) {
   const std::filesystem::path result = dir / ".peak_rss";

@@ -13,6 +13,16 @@ struct RunResult {
   long peakKiB = 0;   // its peak resident memory
 };
 
+// The options every end-to-end bench takes: [--cli PATH] [--runs N] [FOLDER].
+struct BenchArgs {
+  std::filesystem::path corpus; // default: the shared bench corpus
+  std::filesystem::path cli;    // default: the larkspur-zip of this build
+  int runs = 0;
+};
+
+// Reads the options; returns false when the usage was asked for (and printed).
+bool parseBenchArgs(int argc, char** argv, const char* program, BenchArgs& args);
+
 // Runs `argv` in `dir`, waits, and returns its wall time and peak RSS; throws when it cannot
 // start or exits with a non-zero status.
 RunResult runChild(const std::vector<std::string>& argv, const std::filesystem::path& dir);

@@ -88,22 +88,13 @@ std::vector<std::string> makeSmallFiles(const fs::path& corpus, const fs::path& 
 } // namespace
 
 int main(int argc, char** argv) {
-  fs::path corpus = fs::path(LARKSPUR_SHARED_DIR) / "corpora" / "bench";
-  fs::path cli = LARKSPUR_CLI_PATH;
-  int runs = kDefaultRuns;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--cli" && i + 1 < argc) {
-      cli = argv[++i];
-    } else if (a == "--runs" && i + 1 < argc) {
-      runs = std::max(1, std::atoi(argv[++i]));
-    } else if (a == "-h" || a == "--help") {
-      std::printf("usage: compress_bench [--cli PATH] [--runs N] [FOLDER]\n");
-      return 0;
-    } else {
-      corpus = a;
-    }
-  }
+  larkspur::bench::BenchArgs args{fs::path(LARKSPUR_SHARED_DIR) / "corpora" / "bench",
+                                  LARKSPUR_CLI_PATH, kDefaultRuns};
+  if (!larkspur::bench::parseBenchArgs(argc, argv, "compress_bench", args))
+    return 0;
+  fs::path corpus = args.corpus;
+  fs::path cli = args.cli;
+  const int runs = args.runs;
   try {
     corpus = fs::canonical(corpus);
     cli = fs::absolute(cli);

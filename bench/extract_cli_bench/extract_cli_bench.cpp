@@ -66,22 +66,13 @@ void zipFolder(const fs::path& folder, const fs::path& archive) {
 } // namespace
 
 int main(int argc, char** argv) {
-  fs::path corpus = fs::path(LARKSPUR_SHARED_DIR) / "corpora" / "bench";
-  fs::path cli = LARKSPUR_CLI_PATH;
-  int runs = kDefaultRuns;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--cli" && i + 1 < argc) {
-      cli = argv[++i];
-    } else if (a == "--runs" && i + 1 < argc) {
-      runs = std::max(1, std::atoi(argv[++i]));
-    } else if (a == "-h" || a == "--help") {
-      std::printf("usage: extract_cli_bench [--cli PATH] [--runs N] [FOLDER]\n");
-      return 0;
-    } else {
-      corpus = a;
-    }
-  }
+  larkspur::bench::BenchArgs args{fs::path(LARKSPUR_SHARED_DIR) / "corpora" / "bench",
+                                  LARKSPUR_CLI_PATH, kDefaultRuns};
+  if (!larkspur::bench::parseBenchArgs(argc, argv, "extract_cli_bench", args))
+    return 0;
+  fs::path corpus = args.corpus;
+  fs::path cli = args.cli;
+  const int runs = args.runs;
   try {
     if (!onPath("zip"))
       throw std::runtime_error("Info-ZIP zip is needed to build the archive");
