@@ -13,6 +13,7 @@
 #include "extract/gzip_reader.h"
 #include "extract/pattern_selection.h"
 #include "extract/tar_reader.h"
+#include "extract/unix_mode.h"
 #include "platform/dos_time.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -24,24 +25,10 @@ namespace {
 
 // Blocks of this size keep memory constant and give progress and cancel a fine grain.
 constexpr std::size_t kBlockSize = 64 * 1024;
-constexpr std::uint32_t kPermissionBits = 0777;
 
 std::uint32_t dosTimeOf(std::int64_t unixTime) {
   return unixTime > 0 ? platform::dosTimeFromTimeT(static_cast<std::time_t>(unixTime))
                       : platform::currentDosTime();
-}
-
-void restoreMode(const std::string& path, std::uint32_t mode) {
-  mode &= kPermissionBits;
-  if (mode == 0)
-    return;
-#ifdef _WIN32
-  constexpr std::uint32_t kOwnerWrite = 0200;
-  if ((mode & kOwnerWrite) == 0)
-    platform::setFileAttributes(path, platform::faReadOnly | platform::faArchive);
-#else
-  platform::setUnixMode(path, mode);
-#endif
 }
 
 class StreamRun {
@@ -79,7 +66,7 @@ public:
     out->finish(dosTimeOf(mtime), options_.flushFiles);
     const std::string path = session_.commit(*out, placement);
     if (options_.restoreAttributes)
-      restoreMode(path, mode);
+      restoreUnixMode(path, mode);
     ++session_.result().filesWritten;
     session_.result().bytesWritten += written;
   }

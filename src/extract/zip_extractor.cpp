@@ -10,6 +10,7 @@
 #include "extract/extract_session.h"
 #include "extract/output_file.h"
 #include "extract/pattern_selection.h"
+#include "extract/unix_mode.h"
 #include "platform/platform.h"
 #include "platform/target_files.h"
 #include "zip/format/zip_signatures.h"
@@ -22,7 +23,6 @@ constexpr int kHostShift = 8;
 constexpr int kHostUnix = 3;
 // Unix permission bits live in the high word of the external attributes.
 constexpr int kUnixModeShift = 16;
-constexpr std::uint32_t kPermissionBits = 0777; // no set-id or sticky bits from an archive
 constexpr std::uint32_t kRestoredDosBits =
     platform::faReadOnly | platform::faHidden | platform::faSysFile | platform::faArchive;
 
@@ -150,13 +150,7 @@ private:
   static void restoreAttributes(const zip::TZipHeaderInfo& entry, const std::string& path) {
     const std::uint32_t mode = (entry.ExternalAttributes >> kUnixModeShift) & kPermissionBits;
     if ((entry.VersionMadeBy >> kHostShift) == kHostUnix && mode != 0) {
-#ifdef _WIN32
-      constexpr std::uint32_t kOwnerWrite = 0200;
-      if ((mode & kOwnerWrite) == 0)
-        platform::setFileAttributes(path, platform::faReadOnly | platform::faArchive);
-#else
-      platform::setUnixMode(path, mode);
-#endif
+      restoreUnixMode(path, mode);
       return;
     }
     const std::uint32_t dos = entry.ExternalAttributes & kRestoredDosBits;

@@ -1,0 +1,22 @@
+// Permission bits of Unix-made entries, mapped to what each system can keep.
+#include "extract/unix_mode.h"
+
+#include "platform/platform.h"
+#include "platform/target_files.h"
+
+namespace larkspur::extract {
+
+void restoreUnixMode(const std::string& path, std::uint32_t mode) {
+  mode &= kPermissionBits;
+  if (mode == 0)
+    return;
+#ifdef _WIN32
+  constexpr std::uint32_t kOwnerWrite = 0200;
+  if ((mode & kOwnerWrite) == 0)
+    platform::setFileAttributes(path, platform::faReadOnly | platform::faArchive);
+#else
+  platform::setUnixMode(path, mode);
+#endif
+}
+
+} // namespace larkspur::extract
