@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "zip/format/end_central.h"
 #include "zip/format/memory_stream.h"
 #include "zip/format/sorted_zip.h"
@@ -70,8 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < end.TotalEntries && i < kMaxEntries; ++i) {
       auto e = std::make_unique<TZipHeaderInfo>();
       const bool wasSwitched = switched;
-      if (!e->ReadCentralHeader(*current, switched ? nullptr : handler))
-        break;
+      try {
+        if (!e->ReadCentralHeader(*current, switched ? nullptr : handler))
+          break;
+      } catch (const larkspur::Error&) {
+        break; // a damaged 64-bit extra field is reported, not read past
+      }
       if (switched && !wasSwitched)
         current = &nextDisk;
       entries.push_back(std::move(e));
