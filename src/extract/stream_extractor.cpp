@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "extract/byte_source.h"
+#include "extract/entry_data.h"
 #include "extract/entry_failure.h"
 #include "extract/extract_session.h"
 #include "extract/gzip_reader.h"
@@ -29,6 +30,14 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 std::uint32_t dosTimeOf(std::int64_t unixTime) {
   return unixTime > 0 ? platform::dosTimeFromTimeT(static_cast<std::time_t>(unixTime))
                       : platform::currentDosTime();
+}
+
+// Tar and gzip names carry no code page. Today's tools write UTF-8 (pax headers always do),
+// older ones the maker's code page: a name that is valid UTF-8 is taken as UTF-8, as for a ZIP
+// entry from a Unix host. Nothing when the system cannot spell it.
+std::optional<std::string> streamEntryName(const std::string& stored) {
+  constexpr std::uint16_t kMadeOnUnix = 3 << 8;
+  return nativeEntryName(stored, 0, kMadeOnUnix);
 }
 
 class StreamRun {
@@ -78,7 +87,7 @@ public:
     if (slash != std::string::npos)
       name = name.substr(slash + 1);
     name = name.empty() ? paths::RemoveFileExt(paths::ExtractFileName(archive))
-                        : platform::oemNameToNative(name);
+                        : streamEntryName(name).value_or(platform::oemNameToNative(name));
     session_.beginEntry(name, 0);
     guarded([&] {
       writeFile(name, 0, reader.firstMember().mtime, 0,
@@ -97,11 +106,14 @@ public:
       intact = guarded([&] { more = reader.next(entry); });
       if (!intact || !more)
         break;
-      const std::string name = platform::oemNameToNative(entry.name);
+      const std::optional<std::string> spelt = streamEntryName(entry.name);
+      const std::string name = spelt.value_or(platform::oemNameToNative(entry.name));
       if (!selection.selects(name))
         continue;
       session_.beginEntry(name, entry.size);
       intact = guarded([&] {
+        if (!spelt)
+          throw EEntryFailure(SkipReason::UnsafeName, "the system cannot spell its name");
         if (entry.type == TarEntryType::Skipped)
           throw EEntryFailure(SkipReason::Unsupported, entry.skipReason);
         if (entry.type == TarEntryType::Directory) {

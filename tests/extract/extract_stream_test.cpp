@@ -25,6 +25,10 @@ with tarfile.open(d + '/a.tar.gz', 'w:gz') as t:
     add('../escaped.txt', b'x')
     add('dir/link', kind=tarfile.SYMTYPE, link='/etc/passwd')
     add('x' * 150 + '/long.txt', b'long name')
+    add('\u4e2d\u6587/pax.txt', b'p')  # a pax header carries the UTF-8 name
+with tarfile.open(d + '/gnu.tar', 'w', format=tarfile.GNU_FORMAT) as t:
+    i = tarfile.TarInfo('\u4e2d\u6587.txt'); i.size = 1
+    t.addfile(i, io.BytesIO(b'g'))  # the UTF-8 name in the header itself
 with gzip.open(d + '/b.txt.gz', 'wb') as g:
     g.write(b'gzip data' * 1000)
 )PY";
@@ -50,6 +54,19 @@ TEST_F(StreamExtract, TarGzipExtractsFilesAndLeavesOutLinksAndEscapingNames) {
   EXPECT_EQ(readFile(out(std::string(150, 'x') + "/long.txt")), "long name");
   EXPECT_EQ(sandbox().count("escaped.txt"), 0u);
   EXPECT_EQ(platform::fileDosTime(out("dir/inside.txt")), platform::dosTimeFromTimeT(1700000000));
+}
+
+// A tar made on Linux names its files in UTF-8: on Windows (code page 936) they arrive in GBK.
+TEST_F(StreamExtract, Utf8TarNamesKeepTheirCharacters) {
+#ifdef _WIN32
+  const std::string chinese = "\xD6\xD0\xCE\xC4";
+#else
+  const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87";
+#endif
+  extract("a.tar.gz");
+  EXPECT_TRUE(extract("gnu.tar").complete());
+  EXPECT_EQ(readFile(out(chinese + "/pax.txt")), "p");
+  EXPECT_EQ(readFile(out(chinese + ".txt")), "g");
 }
 
 TEST_F(StreamExtract, AGzipFileExtractsUnderItsOwnName) {
