@@ -40,6 +40,16 @@ std::optional<std::string> streamEntryName(const std::string& stored) {
   return nativeEntryName(stored, 0, kMadeOnUnix);
 }
 
+// The header's name without any folder part, else the archive's name without ".gz".
+std::string gzipFileName(const GzipReader& reader, const std::string& archive) {
+  std::string name = reader.firstMember().name;
+  const std::size_t slash = name.find_last_of("/\\");
+  if (slash != std::string::npos)
+    name = name.substr(slash + 1);
+  return name.empty() ? paths::RemoveFileExt(paths::ExtractFileName(archive))
+                      : streamEntryName(name).value_or(platform::oemNameToNative(name));
+}
+
 class StreamRun {
 public:
   StreamRun(const ExtractOptions& options, bool writing)
@@ -81,13 +91,7 @@ public:
   }
 
   void gzip(GzipReader& reader, const std::string& archive) {
-    // The header's name without any folder part, else the archive's name without ".gz".
-    std::string name = reader.firstMember().name;
-    const std::size_t slash = name.find_last_of("/\\");
-    if (slash != std::string::npos)
-      name = name.substr(slash + 1);
-    name = name.empty() ? paths::RemoveFileExt(paths::ExtractFileName(archive))
-                        : streamEntryName(name).value_or(platform::oemNameToNative(name));
+    const std::string name = gzipFileName(reader, archive);
     session_.beginEntry(name, 0);
     guarded([&] {
       writeFile(name, 0, reader.firstMember().mtime, 0,
@@ -175,6 +179,36 @@ ExtractResult extractStream(const std::string& archive, StreamFormat format,
     run.tar(tar);
   }
   return run.finish();
+}
+
+std::vector<StreamEntryInfo> listStream(const std::string& archive, StreamFormat format) {
+  platform::File file =
+      platform::File::open(archive, platform::Access::Read, platform::Share::DenyWrite);
+  FileByteSource source(file);
+  std::optional<GzipReader> gzip;
+  if (format != StreamFormat::Tar)
+    gzip.emplace(source);
+  std::vector<StreamEntryInfo> entries;
+  std::vector<std::uint8_t> block(kBlockSize);
+  try {
+    if (format == StreamFormat::Gzip) {
+      StreamEntryInfo info{gzipFileName(*gzip, archive), 0, dosTimeOf(gzip->firstMember().mtime),
+                           false};
+      while (const std::size_t n = gzip->read(block))
+        info.size += n;
+      entries.push_back(std::move(info));
+      return entries;
+    }
+    TarReader tar(gzip ? static_cast<ByteSource&>(*gzip) : source);
+    TarEntry entry;
+    while (tar.next(entry))
+      entries.push_back(
+          {streamEntryName(entry.name).value_or(platform::oemNameToNative(entry.name)), entry.size,
+           dosTimeOf(entry.mtime), entry.type == TarEntryType::Directory});
+  } catch (const Error&) {
+    // Damage ends the list; the extraction names it.
+  }
+  return entries;
 }
 
 } // namespace larkspur::extract

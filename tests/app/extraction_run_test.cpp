@@ -12,6 +12,7 @@
 #include "extract/raw_zip.h"
 #include "platform/platform.h"
 #include "support/file_contents.h"
+#include "support/host_tools.h"
 #include "support/temp_dir.h"
 #include "zip/writer/zip_writer.h"
 
@@ -191,6 +192,27 @@ TEST_F(ExtractionRun, ListingShowsSizesAndTheLockAndTargetDropsOnlyTheLastExtens
   EXPECT_EQ(targetFolderFor("D:" + std::string(1, kSep) + "a.b.zip"),
             "D:" + std::string(1, kSep) + "a.b");
   EXPECT_EQ(targetFolderFor("plain"), "plain_files");
+}
+
+// Streams have no directory: the list reads them through. A plain tar's packed size is its size;
+// inside gzip there is none per entry.
+TEST_F(ExtractionRun, ListingReadsTarAndGzipStreamsThrough) {
+  const auto made = test::runHostShell(
+      "cd " + test::shellQuote(test::hostSidePath(dir.path())) +
+      " && mkdir d && printf 12345 > d/five.txt && tar cf a.tar d && tar czf a.tar.gz d"
+      " && printf abc > b.txt && gzip -n b.txt");
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  for (const char* name : {"a.tar", "a.tar.gz"}) {
+    const std::vector<ListedEntry> entries = listEntries(dir.file(name));
+    ASSERT_EQ(entries.size(), 2u) << name;
+    EXPECT_EQ(entries[1].name, "d/five.txt");
+    EXPECT_EQ(entries[1].size, 5u);
+    EXPECT_EQ(packedSizeText(entries[1]), std::string(name) == "a.tar" ? "5" : "");
+  }
+  const std::vector<ListedEntry> gz = listEntries(dir.file("b.txt.gz"));
+  ASSERT_EQ(gz.size(), 1u);
+  EXPECT_EQ(gz[0].name, "b.txt");
+  EXPECT_EQ(gz[0].size, 3u);
 }
 
 } // namespace

@@ -102,7 +102,7 @@ void ExtractFormWindow::fillList(const std::vector<ListedEntry>& entries) {
   int row = 0;
   for (const ListedEntry& entry : entries) {
     const std::array<std::wstring, kColumns.size()> cells{
-        ansi(entry.name), ansi(groupedNumber(entry.size)), ansi(groupedNumber(entry.packedSize)),
+        ansi(entry.name), ansi(groupedNumber(entry.size)), ansi(packedSizeText(entry)),
         ansi(dateText(entry.dosTime)), entry.encrypted ? gbk(texts::kLockMark) : std::wstring()};
     LVITEMW item{};
     item.mask = LVIF_TEXT;

@@ -34,11 +34,7 @@ int runCommand(const std::optional<AppCommand>& command, Questions& questions, T
   RunRequest request{command->archive, targetFolderFor(command->archive),
                      extract::OverwritePolicy::Ask};
   if (command->mode == AppMode::ExtractForm) {
-    // The list shows a ZIP's directory; a tar or gzip stream has none to show before reading.
-    const std::vector<ListedEntry> entries =
-        extract::archiveKindOf(command->archive) == extract::ArchiveKind::Zip
-            ? listZipEntries(command->archive)
-            : std::vector<ListedEntry>{};
+    const std::vector<ListedEntry> entries = listEntries(command->archive);
     ExtractFormWindow form(command->archive, request.target, entries, hook);
     const auto choice = form.ask();
     if (!choice)
