@@ -8,7 +8,7 @@
 #include "cli/terminal_text.h"
 #include "extract/archive_extract.h"
 #include "platform/platform.h"
-#include "platform/target_files.h"
+#include "platform/terminal.h"
 
 namespace larkspur::cli {
 
@@ -23,12 +23,6 @@ extern const char kTestUsage[] =
     "      decode and check every entry; one line per bad entry; exit 0 only when all are good\n";
 
 namespace {
-
-#ifdef _WIN32
-constexpr bool kNamesAreUtf8 = false;
-#else
-constexpr bool kNamesAreUtf8 = true;
-#endif
 
 struct Request {
   std::string archive;
@@ -102,7 +96,7 @@ public:
       return;
     lastPercent_ = percent;
     lastEntry_ = &p.entry;
-    std::string name = TerminalText(p.entry, kNamesAreUtf8);
+    std::string name = TerminalText(p.entry, platform::kNamesAreUtf8);
     constexpr std::size_t kShownName = 60; // keeps the line within a narrow terminal
     if (name.size() > kShownName)
       name = "..." + name.substr(name.size() - kShownName);
@@ -144,8 +138,8 @@ int runEngine(const Arguments& args, bool extracting, std::ostream& out, std::os
   options.callbacks.onProgress = [&](const extract::ExtractProgress& p) { progress.update(p); };
   options.callbacks.onProblem = [&](const extract::EntryProblem& problem) {
     progress.clear();
-    err << (extracting ? "skipped " : "bad ") << TerminalText(problem.entry, kNamesAreUtf8) << ": "
-        << problem.message << "\n";
+    err << (extracting ? "skipped " : "bad ")
+        << TerminalText(problem.entry, platform::kNamesAreUtf8) << ": " << problem.message << "\n";
   };
   options.callbacks.cancelRequested = [] { return platform::cancelRequested(); };
   try {
@@ -162,7 +156,7 @@ int runEngine(const Arguments& args, bool extracting, std::ostream& out, std::os
       result = extract::extractArchive(request.archive, options);
       progress.clear();
       out << result.filesWritten << " files extracted into "
-          << TerminalText(options.targetDir, kNamesAreUtf8) << "\n";
+          << TerminalText(options.targetDir, platform::kNamesAreUtf8) << "\n";
     } else {
       result = extract::testArchive(request.archive, options);
       progress.clear();

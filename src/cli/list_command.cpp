@@ -9,6 +9,7 @@
 #include "cli/terminal_text.h"
 #include "platform/dos_time.h"
 #include "platform/paths.h"
+#include "platform/platform.h"
 #include "zip/format/zip_reader.h"
 #include "zip/format/zip_signatures.h"
 
@@ -106,11 +107,8 @@ std::string dateTimeText(std::uint32_t dosTime) {
 
 std::string entryLine(zip::TZipReader& reader, int index) {
   const zip::TZipHeaderInfo& e = reader.Entry(index);
-#ifdef _WIN32
-  const bool utf8 = false; // the reader has turned the name into the ANSI code page
-#else
-  const bool utf8 = (e.Flags & zip::kFlagUtf8Name) != 0;
-#endif
+  // Where names are not UTF-8 the reader has turned the name into the ANSI code page.
+  const bool utf8 = platform::kNamesAreUtf8 && (e.Flags & zip::kFlagUtf8Name) != 0;
   char numbers[96];
   std::snprintf(numbers, sizeof numbers, "\t%llu\t%llu\t",
                 static_cast<unsigned long long>(e.Size()),

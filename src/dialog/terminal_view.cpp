@@ -5,11 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/terminal.h"
 
 namespace larkspur::dialog {
 namespace {
@@ -77,11 +73,7 @@ void TerminalView::endBar() {
 }
 
 bool stderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
+  return platform::standardErrorIsTerminal();
 }
 
 AddResult compressInTerminal(const std::vector<std::string>& paths, ArchiveWriter& writer,
