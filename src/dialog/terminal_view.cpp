@@ -72,13 +72,9 @@ void TerminalView::endBar() {
   shown_ = -1;
 }
 
-bool stderrIsTerminal() {
-  return platform::standardErrorIsTerminal();
-}
-
 AddResult compressInTerminal(const std::vector<std::string>& paths, ArchiveWriter& writer,
-                             const std::optional<std::string>& name) {
-  TerminalView view(std::cerr, stderrIsTerminal());
+                             const std::optional<std::string>& name, std::ostream& err) {
+  TerminalView view(err, &err == &std::cerr && platform::standardErrorIsTerminal());
   TAddToArchiveForm form(view, writer);
   form.addItems(paths);
   form.FormShow();
