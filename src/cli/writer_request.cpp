@@ -130,6 +130,20 @@ const Row kWriterOptions[] = {
      setSplit},
 };
 
+// The archive first (add), then the items.
+ParseProblem takeArchiveThenItems(WriterRequest& request, const std::string& argument) {
+  if (request.archive)
+    request.paths.push_back(shellPath(argument));
+  else
+    request.archive = shellPath(argument);
+  return std::nullopt;
+}
+
+ParseProblem takeItems(WriterRequest& request, const std::string& argument) {
+  request.paths.push_back(shellPath(argument));
+  return std::nullopt;
+}
+
 } // namespace
 
 bool completeForWriting(WriterRequest& request, std::ostream& err) {
@@ -162,21 +176,9 @@ std::vector<OptionInfo> writerOptionInfos() {
 std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestShape shape,
                                                 std::ostream& err) {
   WriterRequest r;
-  // The archive first for add, then the items.
-  const PositionalHandler<WriterRequest> takeArchiveFirst =
-      [](WriterRequest& request, const std::string& argument) -> ParseProblem {
-    (request.archive ? request.paths.push_back(shellPath(argument))
-                     : void(request.archive = shellPath(argument)));
-    return std::nullopt;
-  };
-  const PositionalHandler<WriterRequest> takeItems = [](WriterRequest& request,
-                                                        const std::string& argument) {
-    request.paths.push_back(shellPath(argument));
-    return ParseProblem();
-  };
   const bool adding = shape == RequestShape::Add;
   if (ParseProblem problem = parseOptions(kWriterOptions, adding ? kAdd : kCompress, args, r,
-                                          adding ? takeArchiveFirst : takeItems)) {
+                                          adding ? takeArchiveThenItems : takeItems)) {
     err << *problem << "\n";
     return std::nullopt;
   }
