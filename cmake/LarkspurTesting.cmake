@@ -2,7 +2,16 @@
 enable_testing()
 
 if(CMAKE_CROSSCOMPILING)
+  # The Windows build's tests run under Wine; without it ctest could run none of them.
+  if(NOT LARKSPUR_WINE)
+    message(FATAL_ERROR "wine not found: the Windows build runs its tests under Wine "
+                        "(Debian packages wine and wine64, installed by scripts/install-deps.sh)")
+  endif()
   # Debian ships only native GoogleTest binaries; build it from source for mingw.
+  if(NOT EXISTS /usr/src/googletest/CMakeLists.txt)
+    message(FATAL_ERROR "/usr/src/googletest not found: the Windows build compiles GoogleTest "
+                        "from its source (Debian package googletest, with libgtest-dev)")
+  endif()
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -27,10 +36,8 @@ endif()
 function(larkspur_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
-  if(TARGET larkspur_test_support)
-    target_link_libraries(${name} PRIVATE larkspur_test_support)
-  endif()
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main
+                                        larkspur_test_support)
   target_compile_definitions(${name} PRIVATE
       LARKSPUR_SHARED_DIR="${LARKSPUR_SHARED_DIR_FOR_TESTS}"
       LARKSPUR_BINARY_DIR="${CMAKE_BINARY_DIR}")

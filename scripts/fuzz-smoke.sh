@@ -11,7 +11,7 @@ seconds=${1:-30}
 # Absolute: the targets run inside a scratch folder, wherever the checkout lies.
 shared=$(realpath ../shared) || { echo "no ../shared beside the checkout"; exit 1; }
 bash scripts/build.sh fuzz records_fuzzer zip_reader_fuzzer wildcard_fuzzer deflate_fuzzer \
-  inflate_fuzzer gzip_tar_fuzzer extract_fuzzer ||
+  inflate_fuzzer gzip_tar_fuzzer extract_fuzzer terminal_text_fuzzer ||
   { echo "fuzz build failed"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -35,4 +35,5 @@ fuzz deflate_fuzzer "$shared/vectors/deflate/inputs"
 fuzz inflate_fuzzer "$shared/vectors/deflate/expected"
 fuzz gzip_tar_fuzzer
 fuzz extract_fuzzer "$shared/corpora/zips"
+fuzz terminal_text_fuzzer
 exit $status

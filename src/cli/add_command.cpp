@@ -9,6 +9,7 @@
 #include "dialog/terminal_view.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "platform/terminal.h"
 
 namespace larkspur::cli {
 
@@ -26,7 +27,7 @@ int runAdd(const Arguments& args, std::ostream& out, std::ostream& err) {
   dialog::ZipWriterAdapter writer(std::move(request->options));
   WriterOutcome outcome;
   // A bar is redrawn only on the real terminal, never into a stream a caller captures.
-  dialog::TerminalView view(err, &err == &std::cerr && dialog::stderrIsTerminal());
+  dialog::TerminalView view(err, &err == &std::cerr && platform::standardErrorIsTerminal());
   writer.setOnFilePercentDone([&view](int percent) { view.setProgress(percent); });
   writer.setOnLeftOut([&](const dialog::LeftOutFile& file) {
     view.close(); // ends a progress bar line

@@ -23,9 +23,9 @@ void printUsage(std::ostream& to) {
   for (const Command& command : kCommands)
     to << command.usage;
   to << "  larkspur-zip -h | --help | --version\n"
-        "  OPTIONS of compress and add:\n"
-     << kWriterOptionsUsage
-     << "exit status:\n"
+        "  OPTIONS of compress and add:\n";
+  writeWriterOptionsUsage(to);
+  to << "exit status:\n"
         "  0  done\n"
         "  1  failed (the reason is on stderr); also when nothing at all was added, in which\n"
         "     case no archive is written\n"

@@ -1,13 +1,17 @@
 // The commands of larkspur-zip, one file each; cli.cpp lists them in its table.
 #pragma once
 
+#include <vector>
+
 #include "cli/cli.h"
+#include "cli/option_table.h"
 
 namespace larkspur::cli {
 
 // list ARCHIVE [--sort MODE] [--assume-bad|--assume-multi|--assume-not-zip]
 extern const char kListUsage[];
 int runList(const Arguments& args, std::ostream& out, std::ostream& err);
+std::vector<OptionInfo> listOptionInfos();
 
 // compress [--name NAME] [OPTIONS] PATH... / add ARCHIVE [OPTIONS] PATH...
 extern const char kCompressUsage[];
@@ -20,5 +24,6 @@ extern const char kExtractUsage[];
 extern const char kTestUsage[];
 int runExtract(const Arguments& args, std::ostream& out, std::ostream& err);
 int runTest(const Arguments& args, std::ostream& out, std::ostream& err);
+std::vector<OptionInfo> engineOptionInfos();
 
 } // namespace larkspur::cli

@@ -62,7 +62,7 @@ int runCompress(const Arguments& args, std::ostream& out, std::ostream& err) {
   WriterOutcome outcome;
   if (request->split) {
     SplitWriter split(writer);
-    if (dialog::compressInTerminal(request->paths, split, request->name) !=
+    if (dialog::compressInTerminal(request->paths, split, request->name, err) !=
         dialog::AddResult::Written)
       return kExitFailure;
     writer.setOnLeftOut([&](const dialog::LeftOutFile& file) { outcome.leftOut(file, err); });
@@ -73,7 +73,7 @@ int runCompress(const Arguments& args, std::ostream& out, std::ostream& err) {
       return kExitFailure;
     }
   } else {
-    switch (dialog::compressInTerminal(request->paths, writer, request->name)) {
+    switch (dialog::compressInTerminal(request->paths, writer, request->name, err)) {
     case dialog::AddResult::Written:
       break;
     case dialog::AddResult::Incomplete:

@@ -4,11 +4,12 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/option_table.h"
 #include "cli/password_source.h"
 #include "cli/terminal_text.h"
 #include "extract/archive_extract.h"
 #include "platform/platform.h"
-#include "platform/target_files.h"
+#include "platform/terminal.h"
 
 namespace larkspur::cli {
 
@@ -24,12 +25,6 @@ extern const char kTestUsage[] =
 
 namespace {
 
-#ifdef _WIN32
-constexpr bool kNamesAreUtf8 = false;
-#else
-constexpr bool kNamesAreUtf8 = true;
-#endif
-
 struct Request {
   std::string archive;
   std::optional<std::string> target;
@@ -37,6 +32,8 @@ struct Request {
   extract::OverwritePolicy overwrite = extract::OverwritePolicy::Never;
   PasswordRequest password;
 };
+
+constexpr char kOverwriteTakes[] = "--overwrite takes never, always or rename";
 
 std::optional<extract::OverwritePolicy> policyNamed(const std::string& name) {
   if (name == "never")
@@ -48,37 +45,57 @@ std::optional<extract::OverwritePolicy> policyNamed(const std::string& name) {
   return std::nullopt;
 }
 
-// An error text when the arguments are not understood. `extracting`: -d, patterns, --overwrite.
-std::optional<std::string> parse(const Arguments& args, bool extracting, Request& request) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--password-file") {
-      if (!hasValue)
-        return "--password-file needs a file";
-      request.password = {PasswordRequest::Kind::File, args[++i]};
-    } else if (arg == "--password") {
-      request.password = {PasswordRequest::Kind::Prompt, {}};
-    } else if (extracting && arg == "-d") {
-      if (!hasValue)
-        return "-d needs a folder";
-      request.target = args[++i];
-    } else if (extracting && arg == "--overwrite") {
-      const auto policy = hasValue ? policyNamed(args[i + 1]) : std::nullopt;
-      if (!policy)
-        return "--overwrite takes never, always or rename";
-      request.overwrite = *policy;
-      ++i;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return "unknown option " + arg;
-    } else if (request.archive.empty()) {
-      request.archive = arg;
-    } else if (extracting) {
-      request.patterns.push_back(arg);
-    } else {
-      return "test takes one archive";
-    }
-  }
+using Row = OptionRow<Request>;
+
+// The synopses above name every option; the usage test holds them to this table.
+const Row kEngineOptions[] = {
+    {{"-d", "DIR", kExtract, {}, "-d needs a folder"},
+     [](Request& r, const std::string& v) {
+       r.target = v;
+       return ParseProblem();
+     }},
+    {{"--overwrite", "never|always|rename", kExtract, {}, kOverwriteTakes},
+     [](Request& r, const std::string& v) -> ParseProblem {
+       const auto policy = policyNamed(v);
+       if (!policy)
+         return kOverwriteTakes;
+       r.overwrite = *policy;
+       return std::nullopt;
+     }},
+    {{"--password-file", "FILE", kExtract | kTest, {}, "--password-file needs a file"},
+     [](Request& r, const std::string& v) {
+       r.password = {PasswordRequest::Kind::File, v};
+       return ParseProblem();
+     }},
+    {{"--password", "", kExtract | kTest, {}},
+     [](Request& r, const std::string&) {
+       r.password = {PasswordRequest::Kind::Prompt, {}};
+       return ParseProblem();
+     }},
+};
+
+// The archive, then (extract) patterns.
+ParseProblem takeArchiveThenPatterns(Request& request, const std::string& argument) {
+  if (request.archive.empty())
+    request.archive = argument;
+  else
+    request.patterns.push_back(argument);
+  return std::nullopt;
+}
+
+ParseProblem takeOneArchive(Request& request, const std::string& argument) {
+  if (!request.archive.empty())
+    return "test takes one archive";
+  request.archive = argument;
+  return std::nullopt;
+}
+
+// An error text when the arguments are not understood.
+ParseProblem parse(const Arguments& args, bool extracting, Request& request) {
+  if (ParseProblem problem =
+          parseOptions(kEngineOptions, extracting ? kExtract : kTest, args, request,
+                       extracting ? takeArchiveThenPatterns : takeOneArchive))
+    return problem;
   if (request.archive.empty())
     return "no archive named";
   return std::nullopt;
@@ -102,7 +119,7 @@ public:
       return;
     lastPercent_ = percent;
     lastEntry_ = &p.entry;
-    std::string name = TerminalText(p.entry, kNamesAreUtf8);
+    std::string name = TerminalText(p.entry, platform::kNamesAreUtf8);
     constexpr std::size_t kShownName = 60; // keeps the line within a narrow terminal
     if (name.size() > kShownName)
       name = "..." + name.substr(name.size() - kShownName);
@@ -144,8 +161,8 @@ int runEngine(const Arguments& args, bool extracting, std::ostream& out, std::os
   options.callbacks.onProgress = [&](const extract::ExtractProgress& p) { progress.update(p); };
   options.callbacks.onProblem = [&](const extract::EntryProblem& problem) {
     progress.clear();
-    err << (extracting ? "skipped " : "bad ") << TerminalText(problem.entry, kNamesAreUtf8) << ": "
-        << problem.message << "\n";
+    err << (extracting ? "skipped " : "bad ")
+        << TerminalText(problem.entry, platform::kNamesAreUtf8) << ": " << problem.message << "\n";
   };
   options.callbacks.cancelRequested = [] { return platform::cancelRequested(); };
   try {
@@ -162,7 +179,7 @@ int runEngine(const Arguments& args, bool extracting, std::ostream& out, std::os
       result = extract::extractArchive(request.archive, options);
       progress.clear();
       out << result.filesWritten << " files extracted into "
-          << TerminalText(options.targetDir, kNamesAreUtf8) << "\n";
+          << TerminalText(options.targetDir, platform::kNamesAreUtf8) << "\n";
     } else {
       result = extract::testArchive(request.archive, options);
       progress.clear();
@@ -182,6 +199,10 @@ int runEngine(const Arguments& args, bool extracting, std::ostream& out, std::os
 }
 
 } // namespace
+
+std::vector<OptionInfo> engineOptionInfos() {
+  return optionInfos(kEngineOptions);
+}
 
 int runExtract(const Arguments& args, std::ostream& out, std::ostream& err) {
   return runEngine(args, true, out, err);

@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/option_table.h"
 #include "cli/terminal_text.h"
 #include "platform/dos_time.h"
 #include "platform/paths.h"
+#include "platform/platform.h"
 #include "zip/format/zip_reader.h"
 #include "zip/format/zip_signatures.h"
 
@@ -55,33 +57,48 @@ std::optional<TZipSortMode> sortModeNamed(const std::string& name) {
   return std::nullopt;
 }
 
+using Row = OptionRow<ListOptions>;
+
+// The synopsis above names every option; the usage test holds it to this table.
+const Row kListOptions[] = {
+    {{"--sort", "MODE", kList, {}, "--sort needs a mode"},
+     [](ListOptions& options, const std::string& v) -> ParseProblem {
+       const auto mode = sortModeNamed(v);
+       if (!mode)
+         return "unknown sort mode: " + v;
+       options.sort = *mode;
+       return std::nullopt;
+     }},
+    {{"--assume-bad", "", kList, {}},
+     [](ListOptions& options, const std::string&) {
+       options.incomplete = TIncompleteZipMode::izAssumeBad;
+       return ParseProblem();
+     }},
+    {{"--assume-multi", "", kList, {}},
+     [](ListOptions& options, const std::string&) {
+       options.incomplete = TIncompleteZipMode::izAssumeMulti;
+       return ParseProblem();
+     }},
+    {{"--assume-not-zip", "", kList, {}},
+     [](ListOptions& options, const std::string&) {
+       options.incomplete = TIncompleteZipMode::izAssumeNotAZip;
+       return ParseProblem();
+     }},
+};
+
+ParseProblem takeOneArchive(ListOptions& options, const std::string& argument) {
+  if (!options.archive.empty())
+    return "more than one archive: " + argument;
+  options.archive = argument;
+  return std::nullopt;
+}
+
 // Parses the arguments; an error text when they are not understood.
-std::optional<std::string> parse(const Arguments& args, ListOptions& options) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--sort") {
-      if (i + 1 == args.size())
-        return "--sort needs a mode";
-      const auto mode = sortModeNamed(args[++i]);
-      if (!mode)
-        return "unknown sort mode: " + args[i];
-      options.sort = *mode;
-    } else if (arg == "--assume-bad") {
-      options.incomplete = TIncompleteZipMode::izAssumeBad;
-    } else if (arg == "--assume-multi") {
-      options.incomplete = TIncompleteZipMode::izAssumeMulti;
-    } else if (arg == "--assume-not-zip") {
-      options.incomplete = TIncompleteZipMode::izAssumeNotAZip;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return "unknown option: " + arg;
-    } else if (options.archive.empty()) {
-      options.archive = arg;
-    } else {
-      return "more than one archive: " + arg;
-    }
-  }
+ParseProblem parse(const Arguments& args, ListOptions& options) {
+  if (ParseProblem problem = parseOptions(kListOptions, kList, args, options, takeOneArchive))
+    return problem;
   if (options.archive.empty())
-    return std::string("no archive named");
+    return "no archive named";
   return std::nullopt;
 }
 
@@ -106,11 +123,8 @@ std::string dateTimeText(std::uint32_t dosTime) {
 
 std::string entryLine(zip::TZipReader& reader, int index) {
   const zip::TZipHeaderInfo& e = reader.Entry(index);
-#ifdef _WIN32
-  const bool utf8 = false; // the reader has turned the name into the ANSI code page
-#else
-  const bool utf8 = (e.Flags & zip::kFlagUtf8Name) != 0;
-#endif
+  // Where names are not UTF-8 the reader has turned the name into the ANSI code page.
+  const bool utf8 = platform::kNamesAreUtf8 && (e.Flags & zip::kFlagUtf8Name) != 0;
   char numbers[96];
   std::snprintf(numbers, sizeof numbers, "\t%llu\t%llu\t",
                 static_cast<unsigned long long>(e.Size()),
@@ -164,6 +178,10 @@ bool onlyZeroBytes(const std::string& name) {
 constexpr char kNotAnArchive[] = ": not a zip archive: ";
 
 } // namespace
+
+std::vector<OptionInfo> listOptionInfos() {
+  return optionInfos(kListOptions);
+}
 
 int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
   ListOptions options;

@@ -4,14 +4,7 @@
 #include <fstream>
 
 #include "platform/error.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
+#include "platform/terminal.h"
 
 namespace larkspur::cli {
 
@@ -41,66 +34,6 @@ std::string fromFile(const std::string& name) {
   return line;
 }
 
-#ifdef _WIN32
-// The console itself, whatever standard input and output are redirected to.
-bool askTerminal(const std::string& prompt, std::string& line) {
-  const HANDLE in = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-  if (in == INVALID_HANDLE_VALUE)
-    return false;
-  const HANDLE out =
-      CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  DWORD mode = 0;
-  bool ok = GetConsoleMode(in, &mode) != 0;
-  if (ok) {
-    DWORD written = 0;
-    if (out != INVALID_HANDLE_VALUE)
-      WriteFile(out, prompt.data(), static_cast<DWORD>(prompt.size()), &written, nullptr);
-    SetConsoleMode(in, (mode | ENABLE_LINE_INPUT) & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
-    line.clear();
-    char c = 0;
-    DWORD got = 0;
-    while (ReadFile(in, &c, 1, &got, nullptr) && got == 1 && c != '\n')
-      line += c;
-    SetConsoleMode(in, mode);
-    if (out != INVALID_HANDLE_VALUE)
-      WriteFile(out, "\r\n", 2, &written, nullptr);
-  }
-  if (out != INVALID_HANDLE_VALUE)
-    CloseHandle(out);
-  CloseHandle(in);
-  dropLineEnd(line);
-  return ok;
-}
-#else
-// The controlling terminal itself, whatever standard input and output are redirected to.
-bool askTerminal(const std::string& prompt, std::string& line) {
-  const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0)
-    return false;
-  termios saved{};
-  if (::tcgetattr(fd, &saved) != 0) {
-    ::close(fd);
-    return false;
-  }
-  termios quiet = saved;
-  quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-  quiet.c_lflag |= ECHONL;
-  if (::write(fd, prompt.data(), prompt.size()) < 0) {
-    // The prompt is a courtesy; the answer is what counts.
-  }
-  ::tcsetattr(fd, TCSANOW, &quiet);
-  line.clear();
-  char c = 0;
-  while (::read(fd, &c, 1) == 1 && c != '\n')
-    line += c;
-  ::tcsetattr(fd, TCSANOW, &saved);
-  ::close(fd);
-  dropLineEnd(line);
-  return true;
-}
-#endif
-
 } // namespace
 
 std::string promptPassword(const PasswordPrompt& ask, bool confirm) {
@@ -126,7 +59,7 @@ std::string obtainPassword(const PasswordRequest& request, bool confirm) {
   case PasswordRequest::Kind::Prompt:
     break;
   }
-  return promptPassword(askTerminal, confirm);
+  return promptPassword(platform::readHiddenLine, confirm);
 }
 
 } // namespace larkspur::cli

@@ -1,14 +1,10 @@
-// Terminal text: a UTF-8 check, the conversion of legacy code-page bytes (iconv from GBK on
-// POSIX, the ANSI code page on Windows) and the escaping of control characters.
+// Terminal text: a UTF-8 check, the conversion of legacy code-page bytes (through the platform)
+// and the escaping of control characters.
 #include "cli/terminal_text.h"
 
 #include <cstdio>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
+#include "platform/terminal.h"
 
 namespace larkspur::cli {
 
@@ -115,70 +111,11 @@ std::string escapeUtf8(std::string_view text) {
   return out;
 }
 
-#ifdef _WIN32
-
-std::string legacyToTerminal(std::string_view text) {
-  const int wideLength =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                      wideLength);
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-  return escapeUtf8(utf8);
-}
-
-#else
-
-// A GBK lead byte and the trail bytes that may follow it.
-bool isGbkLead(unsigned char c) {
-  return c >= 0x81 && c <= 0xFE;
-}
-bool isGbkTrail(unsigned char c) {
-  return c >= 0x40 && c <= 0xFE && c != 0x7F;
-}
-
-// Converts one double-byte character; false when GBK has no character there.
-bool appendGbkPair(iconv_t converter, std::string& out, const char* pair) {
-  char in[2] = {pair[0], pair[1]};
-  char buffer[8];
-  char* inPointer = in;
-  char* outPointer = buffer;
-  std::size_t inLeft = 2, outLeft = sizeof buffer;
-  if (iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft) ==
-      static_cast<std::size_t>(-1)) {
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    return false;
-  }
-  out.append(buffer, static_cast<std::size_t>(outPointer - buffer));
-  return true;
-}
-
-std::string legacyToTerminal(std::string_view text) {
-  iconv_t converter = iconv_open("UTF-8", "GBK");
+std::string hexEscape(unsigned char byte) {
   std::string out;
-  for (std::size_t at = 0; at < text.size();) {
-    const auto c = static_cast<unsigned char>(text[at]);
-    if (c < 0x80) {
-      appendAscii(out, c);
-      ++at;
-    } else if (converter != reinterpret_cast<iconv_t>(-1) && isGbkLead(c) && at + 1 < text.size() &&
-               isGbkTrail(static_cast<unsigned char>(text[at + 1])) &&
-               appendGbkPair(converter, out, text.data() + at)) {
-      at += 2;
-    } else {
-      appendHexEscape(out, c);
-      ++at;
-    }
-  }
-  if (converter != reinterpret_cast<iconv_t>(-1))
-    iconv_close(converter);
+  appendHexEscape(out, byte);
   return out;
 }
-
-#endif
 
 } // namespace
 
@@ -195,7 +132,7 @@ bool IsValidUtf8(std::string_view text) {
 std::string TerminalText(std::string_view text, bool isUtf8) {
   if (isUtf8 || IsValidUtf8(text))
     return escapeUtf8(text);
-  return legacyToTerminal(text);
+  return escapeUtf8(platform::legacyTextToUtf8(text, hexEscape));
 }
 
 } // namespace larkspur::cli

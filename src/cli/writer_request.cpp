@@ -1,22 +1,14 @@
-// Parsing the writer options of compress and add.
+// The writer options of compress and add: their table and the request they fill in.
 #include "cli/writer_request.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
 
+#include "cli/option_table.h"
 #include "platform/error.h"
 
 namespace larkspur::cli {
-
-extern const char kWriterOptionsUsage[] =
-    "    OPTIONS: --level N (0-9, default 9), --store-paths, --relative (folders relative to the\n"
-    "      first PATH's folder), --recurse, --exclude PATTERN, --no-compress PATTERN,\n"
-    "      --action update|replace|freshen (default update: a file replaces its entry when\n"
-    "      newer), --password-file FILE (the password is its first line), --password (asked\n"
-    "      twice on the terminal; a password is never taken from the command line, where other\n"
-    "      users could read it), --split SIZE (block files NAME.001, NAME.002 ... of SIZE\n"
-    "      bytes; k and m multiply by 1024 and 1048576; the last block is the name printed)\n";
 
 namespace {
 
@@ -52,6 +44,106 @@ std::optional<zip::TZipAction> parseAction(const std::string& text) {
   return std::nullopt;
 }
 
+using Row = OptionRow<WriterRequest>;
+
+ParseProblem setLevel(WriterRequest& r, const std::string& v) {
+  char* end = nullptr;
+  const long level = std::strtol(v.c_str(), &end, 10);
+  if (v.empty() || *end != '\0' || level < 0 || level > kMaxLevel)
+    return "--level takes a number from 0 to 9";
+  r.options.packLevel = static_cast<int>(level);
+  return std::nullopt;
+}
+
+ParseProblem setAction(WriterRequest& r, const std::string& v) {
+  r.options.zipAction = parseAction(v);
+  if (!r.options.zipAction)
+    return "--action takes update, replace or freshen";
+  return std::nullopt;
+}
+
+ParseProblem setSplit(WriterRequest& r, const std::string& v) {
+  r.split = parseSize(v);
+  if (!r.split)
+    return "--split takes a size of at least 1 byte, below 2 GiB (k and m suffixes)";
+  return std::nullopt;
+}
+
+constexpr unsigned kWriters = kCompress | kAdd;
+
+// In the order the usage lists them.
+const Row kWriterOptions[] = {
+    {{"--name", "NAME", kCompress, {}}, // the usage's compress line explains it
+     [](WriterRequest& r, const std::string& v) {
+       r.name = v;
+       return ParseProblem();
+     }},
+    {{"--level", "N", kWriters, "0-9, default 9"}, setLevel},
+    {{"--store-paths", "", kWriters, "store each file under its path, not its bare name"},
+     [](WriterRequest& r, const std::string&) {
+       r.options.storePaths = true;
+       return ParseProblem();
+     }},
+    {{"--relative", "", kWriters, "folders relative to the first PATH's folder"},
+     [](WriterRequest& r, const std::string&) {
+       r.options.relativePaths = true;
+       return ParseProblem();
+     }},
+    {{"--recurse", "", kWriters, "take the matching files of the folders below as well"},
+     [](WriterRequest& r, const std::string&) {
+       r.options.recurse = true;
+       return ParseProblem();
+     }},
+    {{"--exclude", "PATTERN", kWriters, "leave out the files that match PATTERN"},
+     [](WriterRequest& r, const std::string& v) {
+       r.options.excludeList.push_back(v);
+       return ParseProblem();
+     }},
+    {{"--no-compress", "PATTERN", kWriters, "store the files that match PATTERN uncompressed"},
+     [](WriterRequest& r, const std::string& v) {
+       r.options.noCompressList.push_back(v);
+       return ParseProblem();
+     }},
+    {{"--action", "update|replace|freshen", kWriters,
+      "default update: a file replaces its entry when newer"},
+     setAction},
+    {{"--password-file", "FILE", kWriters, "the password is the file's first line"},
+     [](WriterRequest& r, const std::string& v) {
+       r.password = {PasswordRequest::Kind::File, v};
+       return ParseProblem();
+     }},
+    {{"--password", "", kWriters,
+      "asked twice on the terminal; a password is never taken from the command line, where "
+      "other users could read it"},
+     [](WriterRequest& r, const std::string&) {
+       r.password.kind = PasswordRequest::Kind::Prompt;
+       return ParseProblem();
+     }},
+    {{"--password=", "", kWriters, {}, {}, true},
+     [](WriterRequest&, const std::string&) -> ParseProblem {
+       return "a password on the command line is visible to every user of the system: use "
+              "--password-file FILE, or --password to be asked for it";
+     }},
+    {{"--split", "SIZE", kWriters,
+      "block files NAME.001, NAME.002 ... of SIZE bytes; k and m multiply by 1024 and "
+      "1048576; the last block is the name printed"},
+     setSplit},
+};
+
+// The archive first (add), then the items.
+ParseProblem takeArchiveThenItems(WriterRequest& request, const std::string& argument) {
+  if (request.archive)
+    request.paths.push_back(shellPath(argument));
+  else
+    request.archive = shellPath(argument);
+  return std::nullopt;
+}
+
+ParseProblem takeItems(WriterRequest& request, const std::string& argument) {
+  request.paths.push_back(shellPath(argument));
+  return std::nullopt;
+}
+
 } // namespace
 
 bool completeForWriting(WriterRequest& request, std::ostream& err) {
@@ -73,96 +165,26 @@ std::string shellPath(const std::string& item) {
   return p.string();
 }
 
+void writeWriterOptionsUsage(std::ostream& to) {
+  writeOptionHelp(to, optionInfos(kWriterOptions), kCompress | kAdd);
+}
+
+std::vector<OptionInfo> writerOptionInfos() {
+  return optionInfos(kWriterOptions);
+}
+
 std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestShape shape,
                                                 std::ostream& err) {
   WriterRequest r;
-  bool optionsEnded = false;
-  // Takes a positional argument: the archive first for add, then the items.
-  const auto positional = [&](const std::string& a) {
-    if (shape == RequestShape::Add && !r.archive)
-      r.archive = shellPath(a);
-    else
-      r.paths.push_back(shellPath(a));
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (optionsEnded || a == "-" || a.empty() || a[0] != '-') {
-      positional(a);
-      continue;
-    }
-    const auto value = [&]() -> const std::string* {
-      if (i + 1 >= args.size()) {
-        err << a << " needs a value\n";
-        return nullptr;
-      }
-      return &args[++i];
-    };
-    if (a == "--") {
-      optionsEnded = true;
-    } else if (a == "--level") {
-      const std::string* v = value();
-      if (!v)
-        return std::nullopt;
-      char* end = nullptr;
-      const long level = std::strtol(v->c_str(), &end, 10);
-      if (v->empty() || *end != '\0' || level < 0 || level > kMaxLevel) {
-        err << "--level takes a number from 0 to 9\n";
-        return std::nullopt;
-      }
-      r.options.packLevel = static_cast<int>(level);
-    } else if (a == "--store-paths") {
-      r.options.storePaths = true;
-    } else if (a == "--relative") {
-      r.options.relativePaths = true;
-    } else if (a == "--recurse") {
-      r.options.recurse = true;
-    } else if (a == "--exclude" || a == "--no-compress") {
-      const std::string* v = value();
-      if (!v)
-        return std::nullopt;
-      (a == "--exclude" ? r.options.excludeList : r.options.noCompressList).push_back(*v);
-    } else if (a == "--action") {
-      const std::string* v = value();
-      if (!v)
-        return std::nullopt;
-      r.options.zipAction = parseAction(*v);
-      if (!r.options.zipAction) {
-        err << "--action takes update, replace or freshen\n";
-        return std::nullopt;
-      }
-    } else if (a == "--password") {
-      r.password.kind = PasswordRequest::Kind::Prompt;
-    } else if (a.rfind("--password=", 0) == 0) {
-      err << "a password on the command line is visible to every user of the system: use "
-             "--password-file FILE, or --password to be asked for it\n";
-      return std::nullopt;
-    } else if (a == "--password-file") {
-      const std::string* v = value();
-      if (!v)
-        return std::nullopt;
-      r.password = {PasswordRequest::Kind::File, *v};
-    } else if (a == "--split") {
-      const std::string* v = value();
-      if (!v)
-        return std::nullopt;
-      r.split = parseSize(*v);
-      if (!r.split) {
-        err << "--split takes a size of at least 1 byte, below 2 GiB (k and m suffixes)\n";
-        return std::nullopt;
-      }
-    } else if (a == "--name" && shape == RequestShape::Compress) {
-      const std::string* v = value();
-      if (!v)
-        return std::nullopt;
-      r.name = *v;
-    } else {
-      err << "unknown option: " << a << "\n";
-      return std::nullopt;
-    }
+  const bool adding = shape == RequestShape::Add;
+  if (ParseProblem problem = parseOptions(kWriterOptions, adding ? kAdd : kCompress, args, r,
+                                          adding ? takeArchiveThenItems : takeItems)) {
+    err << *problem << "\n";
+    return std::nullopt;
   }
   if (r.paths.empty()) {
-    err << (shape == RequestShape::Add ? "add needs an ARCHIVE and at least one PATH\n"
-                                       : "compress needs at least one PATH\n");
+    err << (adding ? "add needs an ARCHIVE and at least one PATH\n"
+                   : "compress needs at least one PATH\n");
     return std::nullopt;
   }
   return r;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/option_table.h"
 #include "cli/password_source.h"
 #include "dialog/zip_writer_adapter.h"
 
@@ -29,8 +30,10 @@ enum class RequestShape {
   Add,      // ARCHIVE [OPTIONS] PATH...
 };
 
-// The writer options' lines of the usage.
-extern const char kWriterOptionsUsage[];
+// Writes the writer options' lines of the usage.
+void writeWriterOptionsUsage(std::ostream& to);
+// The writer options' table rows.
+std::vector<OptionInfo> writerOptionInfos();
 
 // Parses `args`; a message and nothing when they are not understood.
 std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestShape shape,

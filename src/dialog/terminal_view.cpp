@@ -5,11 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/terminal.h"
 
 namespace larkspur::dialog {
 namespace {
@@ -76,17 +72,9 @@ void TerminalView::endBar() {
   shown_ = -1;
 }
 
-bool stderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
-
 AddResult compressInTerminal(const std::vector<std::string>& paths, ArchiveWriter& writer,
-                             const std::optional<std::string>& name) {
-  TerminalView view(std::cerr, stderrIsTerminal());
+                             const std::optional<std::string>& name, std::ostream& err) {
+  TerminalView view(err, &err == &std::cerr && platform::standardErrorIsTerminal());
   TAddToArchiveForm form(view, writer);
   form.addItems(paths);
   form.FormShow();

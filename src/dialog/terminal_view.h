@@ -40,12 +40,10 @@ private:
   int shown_ = -1; // percentage on the bar line, -1 when no bar is drawn
 };
 
-// Whether standard error is a terminal.
-bool stderrIsTerminal();
-
 // What `larkspur-zip compress` runs: proposes a name for `paths` (or takes `name`), then adds
-// them all through `writer`, reporting on standard error.
+// them all through `writer`, reporting on `err` (with a progress bar when that is the process's
+// standard error on a terminal).
 AddResult compressInTerminal(const std::vector<std::string>& paths, ArchiveWriter& writer,
-                             const std::optional<std::string>& name);
+                             const std::optional<std::string>& name, std::ostream& err);
 
 } // namespace larkspur::dialog

@@ -76,11 +76,7 @@ bool isSeparatorAt(std::string_view name, std::size_t i, const NameRules& rules)
 } // namespace
 
 NameRules nativeNameRules() {
-#ifdef _WIN32
-  return {true, platform::isLeadByte};
-#else
-  return {false, platform::isLeadByte};
-#endif
+  return {platform::kWindowsNameRules, platform::isLeadByte};
 }
 
 SafeName checkEntryName(std::string_view name, const NameRules& rules) {

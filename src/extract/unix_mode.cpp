@@ -10,13 +10,13 @@ void restoreUnixMode(const std::string& path, std::uint32_t mode) {
   mode &= kPermissionBits;
   if (mode == 0)
     return;
-#ifdef _WIN32
-  constexpr std::uint32_t kOwnerWrite = 0200;
-  if ((mode & kOwnerWrite) == 0)
-    platform::setFileAttributes(path, platform::faReadOnly | platform::faArchive);
-#else
-  platform::setUnixMode(path, mode);
-#endif
+  if constexpr (platform::kFilesHaveUnixModes) {
+    platform::setUnixMode(path, mode);
+  } else {
+    constexpr std::uint32_t kOwnerWrite = 0200;
+    if ((mode & kOwnerWrite) == 0)
+      platform::setFileAttributes(path, platform::faReadOnly | platform::faArchive);
+  }
 }
 
 } // namespace larkspur::extract

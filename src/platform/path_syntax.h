@@ -17,11 +17,9 @@ struct PathSyntax {
 
 inline constexpr PathSyntax kWindowsSyntax{"\\:", '\\', true};
 inline constexpr PathSyntax kPosixSyntax{"/", '/', false};
-#ifdef _WIN32
-inline constexpr PathSyntax kNativeSyntax = kWindowsSyntax;
-#else
-inline constexpr PathSyntax kNativeSyntax = kPosixSyntax;
-#endif
+inline constexpr PathSyntax kNativeSyntax =
+    platform::kWindowsNameRules ? kWindowsSyntax : kPosixSyntax;
+static_assert(kNativeSyntax.delimiter == platform::kPathDelimiter);
 
 // The same operations as paths.h under explicit rules.
 namespace syntax {

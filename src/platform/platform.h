@@ -30,22 +30,42 @@ public:
   using Error::Error;
 };
 
-// ---- Files -------------------------------------------------------------------------------------
-
-// The native path separator and what counts as a separator in a path.
+// ---- What this system is like ----------------------------------------------------------------
+// The policies that differ between Windows and POSIX, as values portable code tests with
+// `if constexpr` instead of preprocessor branches. Every such value lives in this one block;
+// portable code asks for the capability, never for the system.
+namespace system_kind {
 #ifdef _WIN32
-inline constexpr char kPathDelimiter = '\\';
+inline constexpr bool kIsWindows = true;
 #else
-inline constexpr char kPathDelimiter = '/';
+inline constexpr bool kIsWindows = false;
 #endif
+} // namespace system_kind
+
+// The native path separator.
+inline constexpr char kPathDelimiter = system_kind::kIsWindows ? '\\' : '/';
 
 // Whether a file may be renamed, or replaced by a rename, while a process holds it open
 // (POSIX); on Windows every handle must be closed first.
-#ifdef _WIN32
-inline constexpr bool kCanMoveOpenFiles = false;
-#else
-inline constexpr bool kCanMoveOpenFiles = true;
-#endif
+inline constexpr bool kCanMoveOpenFiles = !system_kind::kIsWindows;
+
+// Whether two names that differ only in ASCII case name the same file.
+inline constexpr bool kNamesIgnoreCase = system_kind::kIsWindows;
+
+// Whether file names are UTF-8 (POSIX) rather than bytes in the ANSI code page (Windows).
+inline constexpr bool kNamesAreUtf8 = !system_kind::kIsWindows;
+
+// Whether files may have a short (8.3) alias beside their long name.
+inline constexpr bool kShortNamesExist = system_kind::kIsWindows;
+
+// Whether names follow Windows' rules: "\" and ":" separate, drive prefixes, device names such
+// as CON and NUL, trailing dots and blanks dropped.
+inline constexpr bool kWindowsNameRules = system_kind::kIsWindows;
+
+// Whether files carry Unix permission bits (setUnixMode); Windows keeps only read-only.
+inline constexpr bool kFilesHaveUnixModes = !system_kind::kIsWindows;
+
+// ---- Files -------------------------------------------------------------------------------------
 
 enum class Access { Read, Write, ReadWrite };
 // Who else may open the file while we hold it (ignored where the system has no share modes).

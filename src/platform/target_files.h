@@ -30,7 +30,4 @@ std::string oemNameToNative(const std::string& oem);
 
 bool isValidUtf8(std::string_view text);
 
-// Whether standard error goes to a terminal (progress lines are drawn only there).
-bool standardErrorIsTerminal();
-
 } // namespace larkspur::platform

@@ -146,6 +146,16 @@ TEST_F(CompressCommand, ACommandLineItDoesNotUnderstandIsAUsageError) {
   EXPECT_FALSE(platform::fileExists(dir.file("a.zip")));
 }
 
+TEST_F(CompressCommand, LeftOutLinesGoToTheErrorStreamItWasGiven) {
+  const std::string first = file("a/x.txt", "first");
+  const std::string second = file("b/x.txt", "second");
+  platform::setFileDosTime(second, platform::fileDosTime(first));
+  const CliRun r = run({"compress", "--name", "x.zip", first, second});
+  EXPECT_EQ(r.status, kExitIncomplete);
+  EXPECT_NE(r.err.find("left out: x.txt (name taken by an earlier file)"), std::string::npos)
+      << r.err;
+}
+
 #ifndef _WIN32
 // ---- The program itself: its messages, its progress bar and Ctrl-C --------------------------
 

@@ -56,7 +56,8 @@ TEST(CompressInTerminal, SearchesARealFolderIntoTheNamedArchive) {
   ASSERT_TRUE(platform::createDirectory(dir.file("src")));
   test::writeFile(dir.file("a.txt"), "x");
   testing::FakeWriter writer;
-  EXPECT_EQ(compressInTerminal({dir.file("src"), dir.file("a.txt")}, writer, "out.zip"),
+  std::ostringstream err;
+  EXPECT_EQ(compressInTerminal({dir.file("src"), dir.file("a.txt")}, writer, "out.zip", err),
             AddResult::Written);
   ASSERT_EQ(writer.runs.size(), 2u);
   EXPECT_EQ(writer.runs[0].zipName, dir.file("out.zip"));
@@ -70,8 +71,10 @@ TEST(CompressInTerminal, RefusesAnExistingArchive) {
   test::writeFile(dir.file("a.txt"), "x");
   test::writeFile(dir.file("a.zip"), "old");
   testing::FakeWriter writer;
-  EXPECT_EQ(compressInTerminal({dir.file("a.txt")}, writer, std::nullopt),
+  std::ostringstream err; // the refusal goes where the caller said, never to the process's own
+  EXPECT_EQ(compressInTerminal({dir.file("a.txt")}, writer, std::nullopt, err),
             AddResult::ArchiveExists);
+  EXPECT_NE(err.str().find("发现您的系统存在一个同名压缩文档"), std::string::npos) << err.str();
   EXPECT_TRUE(writer.runs.empty());
   EXPECT_EQ(test::readFile(dir.file("a.zip")), "old");
 }

@@ -157,26 +157,6 @@ same_tree "$work/second" "second of several archives"
 # The real windows, driven with the keyboard: the extraction window (screenshot, Enter extracts)
 # and then the password question (typed, masked, Enter confirms).
 unset LARKSPUR_TEST_HOOK
-# Waits up to $2 tenths of a second for a window titled $1 and focuses it.
-await_window() {
-  local id n=0
-  while ((n < $2)); do
-    id=$(timeout 5 xdotool search --name "$1" 2>/dev/null | head -1)
-    [ -n "$id" ] && { timeout 5 xdotool windowfocus "$id" 2>/dev/null; sleep 0.5; return 0; }
-    sleep 0.1; n=$((n + 1))
-  done
-  return 1
-}
-# Presses key $2 in the window titled $1 until a window titled $3 shows: without a window manager
-# the first key after a focus change is sometimes lost.
-press_until() {
-  local try
-  for try in 1 2 3 4 5; do
-    await_window "$1" 50 && timeout 5 xdotool key "$2"
-    await_window "$3" 30 && return 0
-  done
-  return 1
-}
 rm -rf "$work/locked"
 timeout 120 wine "$(win_path "$LARKSPUR_APP")" /ExtractForm "$(win_path "$work/locked.zip")" &
 app=$!

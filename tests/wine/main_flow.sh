@@ -82,16 +82,6 @@ done < <(find "$source" -type f -print0)
 ((differing)) || pass "every file equals its source"
 
 echo "== the extraction window of /ExtractForm"
-# Prints the id of the window titled $1, waiting for it up to $2 tenths of a second.
-window_titled() {
-  local id n=0
-  while ((n < $2)); do
-    id=$(timeout 5 xdotool search --name "$1" 2>/dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1; n=$((n + 1))
-  done
-  return 1
-}
 timeout 60 wine "$SETUP_WIN_DIR\\Larkspur.exe" /ExtractForm "$(win_path "$sample.zip")" &
 form_pid=$!
 form_title="解压缩 - $(basename "$sample").zip"
@@ -102,8 +92,7 @@ if id=$(window_titled "$form_title" 300); then
   else fail "no screenshot of the extraction window"; fi
   # Esc is 取消; without a window manager a key can be lost, so it is pressed until it closes.
   for _ in 1 2 3 4 5; do
-    id=$(window_titled "$form_title" 10) || break
-    timeout 5 xdotool windowfocus "$id"; sleep 0.5
+    await_window "$form_title" 10 || break
     timeout 5 xdotool key Escape; sleep 1
   done
 else

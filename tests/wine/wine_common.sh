@@ -106,6 +106,36 @@ expect_no_key() { if key_exists "$1"; then fail "$1 still exists"; else pass "$1
 # Waits up to $2 tenths of a second for file $1.
 await() { local n=0; while [ ! -f "$1" ] && ((n < $2)); do sleep 0.1; n=$((n + 1)); done; [ -f "$1" ]; }
 
+# Prints the id of the window titled $1, waiting for it up to $2 tenths of a second.
+window_titled() {
+  local id n=0
+  while ((n < $2)); do
+    id=$(timeout 5 xdotool search --name "$1" 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1; n=$((n + 1))
+  done
+  return 1
+}
+
+# Waits up to $2 tenths of a second for a window titled $1 and focuses it.
+await_window() {
+  local id
+  id=$(window_titled "$1" "$2") || return 1
+  timeout 5 xdotool windowfocus "$id" 2>/dev/null
+  sleep 0.5
+}
+
+# Presses key $2 in the window titled $1 until a window titled $3 shows: without a window manager
+# the first key after a focus change is sometimes lost.
+press_until() {
+  local try
+  for try in 1 2 3 4 5; do
+    await_window "$1" 50 && timeout 5 xdotool key "$2"
+    await_window "$3" 30 && return 0
+  done
+  return 1
+}
+
 # Right-clicks through the shell host: shows the real menu for the paths "${@:4}", saves a
 # screenshot of it as $3, clicks the item of command offset $1 with the mouse and waits until
 # the command has run (markers in folder $2). Passes when the host reports that offset and S_OK.

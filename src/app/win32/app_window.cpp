@@ -7,6 +7,7 @@
 
 #include "app/app_texts.h"
 #include "dialog/win32/wide_text.h"
+#include "dialog/win32/window_placement.h"
 
 namespace larkspur::app::win32 {
 namespace {
@@ -48,23 +49,14 @@ AppWindow::AppWindow(std::string_view gbkCaption, int width, int height, HWND ow
       owner_(owner) {
   RECT frame{0, 0, width, height};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-  int outerWidth = frame.right - frame.left;
-  int outerHeight = frame.bottom - frame.top;
   window_ = CreateWindowExW(kWindowExStyle, kAppWindowClass, gbk(gbkCaption).c_str(), kWindowStyle,
-                            0, 0, outerWidth, outerHeight, owner, nullptr,
-                            dialog::win32::moduleInstance(), nullptr);
+                            0, 0, frame.right - frame.left, frame.bottom - frame.top, owner,
+                            nullptr, dialog::win32::moduleInstance(), nullptr);
   if (!window_)
     throw std::runtime_error("CreateWindowEx failed for a window of Larkspur.exe");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&windowProc));
-  // The frame may differ from what AdjustWindowRectEx predicts; fix the client size exactly.
-  RECT client;
-  GetClientRect(window_, &client);
-  outerWidth += width - client.right;
-  outerHeight += height - client.bottom;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
-  SetWindowPos(window_, nullptr, x, y, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  dialog::win32::sizeAndCentre(window_, width, height, owner);
 }
 
 AppWindow::~AppWindow() {

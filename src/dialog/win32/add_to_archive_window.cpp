@@ -10,6 +10,7 @@
 #include "dialog/dialog_texts.h"
 #include "dialog/win32/form_layout.h"
 #include "dialog/win32/wide_text.h"
+#include "dialog/win32/window_placement.h"
 #include "platform/paths.h"
 
 namespace larkspur::dialog::win32 {
@@ -73,27 +74,15 @@ AddToArchiveWindow::AddToArchiveWindow(std::unique_ptr<ArchiveWriter> writer,
 
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
-  int width = frame.right - frame.left;
-  int height = frame.bottom - frame.top;
   window_ = CreateWindowExW(kFormExStyle, kFormClass, wideText(texts::kCaption).c_str(), kFormStyle,
-                            0, 0, width, height, nullptr, nullptr, moduleInstance(), nullptr);
+                            0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                            nullptr, moduleInstance(), nullptr);
   if (!window_)
     throw std::runtime_error("CreateWindowEx failed for the dialog");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&windowProc));
 
-  // The frame may differ from what AdjustWindowRectEx predicts; fix the client size exactly.
-  RECT client;
-  GetClientRect(window_, &client);
-  width += kClientWidth - client.right;
-  height += kClientHeight - client.bottom;
-  // Centred on the whole desktop.
-  const int x =
-      GetSystemMetrics(SM_XVIRTUALSCREEN) + (GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2;
-  const int y =
-      GetSystemMetrics(SM_YVIRTUALSCREEN) + (GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2;
-  SetWindowPos(window_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  fullHeight_ = height;
+  fullHeight_ = sizeAndCentre(window_, kClientWidth, kClientHeight, nullptr).height;
 
   HMENU systemMenu = GetSystemMenu(window_, FALSE);
   AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);

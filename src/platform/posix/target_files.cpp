@@ -83,8 +83,4 @@ std::string oemNameToNative(const std::string& oem) {
   return fromCodePage437(oem);
 }
 
-bool standardErrorIsTerminal() {
-  return ::isatty(STDERR_FILENO) == 1;
-}
-
 } // namespace larkspur::platform

@@ -54,9 +54,4 @@ std::string oemNameToNative(const std::string& oem) {
   return oemToAnsi(oem);
 }
 
-bool standardErrorIsTerminal() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
-}
-
 } // namespace larkspur::platform

@@ -66,15 +66,13 @@ std::string ShortPathFormUsing(const std::string& original, const ShortNameLooku
 }
 
 std::string ShortPathForm(const std::string& path) {
-#ifdef _WIN32
+  if constexpr (!platform::kShortNamesExist)
+    return path;
   const auto lookup = [](const std::string& name) {
     platform::DirectoryFind find(name);
     return find.ok() ? find.current().shortName : std::string();
   };
   return ShortPathFormUsing(path, lookup, platform::isLeadByte);
-#else
-  return path;
-#endif
 }
 
 } // namespace larkspur::zip

@@ -57,11 +57,10 @@ int Percent(std::int32_t total, std::int32_t part) {
 }
 
 bool SameFileName(const std::string& a, const std::string& b) {
-#ifdef _WIN32
-  return paths::SameTextAscii(a, b);
-#else
-  return a == b;
-#endif
+  if constexpr (platform::kNamesIgnoreCase)
+    return paths::SameTextAscii(a, b);
+  else
+    return a == b;
 }
 
 bool FileExists(const std::string& name) {

@@ -122,14 +122,14 @@ TEST_F(WindowTest, FrameHasTheCaptionClientSizeAndDesktopCentre) {
   EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
   EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
+  // Centred on the work area of the screen it opened on.
   RECT frame;
   GetWindowRect(window, &frame);
-  const int desktopCentreX =
-      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2;
-  const int desktopCentreY =
-      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2;
-  EXPECT_NEAR((frame.left + frame.right) / 2, desktopCentreX, 1);
-  EXPECT_NEAR((frame.top + frame.bottom) / 2, desktopCentreY, 1);
+  MONITORINFO screen{};
+  screen.cbSize = sizeof screen;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &screen));
+  EXPECT_NEAR((frame.left + frame.right) / 2, (screen.rcWork.left + screen.rcWork.right) / 2, 1);
+  EXPECT_NEAR((frame.top + frame.bottom) / 2, (screen.rcWork.top + screen.rcWork.bottom) / 2, 1);
 }
 
 TEST_F(WindowTest, ShowsTheCountAndProposedNameAndListsTheItems) {
