@@ -78,7 +78,7 @@ private:
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<Slot> slots_;
-  std::size_t nextJob_ = 0;  // the next job a worker takes
+  std::size_t nextJob_ = 0;      // the next job a worker takes
   std::size_t passedBefore_ = 0; // jobs below this the writer has taken or passed by
   // Jobs 0 to doneBefore_ - 1 are all done; the carried byte after them.
   std::size_t doneBefore_ = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "deflate/crc32.h"
+#include "platform/file_stamp.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "zip/format/zip_helpers.h"
@@ -185,23 +186,34 @@ void EntryWriter::leaveOut(const std::string& spec, const std::string& fname, bo
 }
 
 void EntryWriter::writeData(TZipHeaderInfo& header) {
+  const std::int32_t level = std::min(writer_.PackLevel(), kHighestLevel);
+  const bool store = level <= 0 || MatchesAnyPattern(writer_.NoCompressList(), header.FileName());
+  const std::unique_ptr<CompressedEntry> ahead = store ? nullptr : takeAhead(level);
   std::uint32_t passCrc = 0;
   if (!writer_.EncryptionPassword.empty()) {
-    passCrc = sourceCrc();
+    // Compressed ahead, the file was read once: its CRC-32 is that of the data compressed.
+    passCrc = ahead ? ahead->crc : sourceCrc();
     crypto_.emplace(writer_.EncryptionPassword);
     const ZipCrypto::Header head = crypto_->MakeHeader(passCrc);
     dataOut().Write(head.data(), static_cast<std::int64_t>(head.size()));
   }
 
   crc_ = deflate::kCrcPreset;
-  const std::int32_t level = std::min(writer_.PackLevel(), kHighestLevel);
-  if (level <= 0 || MatchesAnyPattern(writer_.NoCompressList(), header.FileName())) {
+  if (store) {
     storeData();
     header.CompressedSize = static_cast<std::int32_t>(bytesRead_);
     header.CompressionMethod = kMethodStored;
     header.InternalAttributes = kBinary;
   } else {
-    const deflate::TDeflateResult result = deflate::deflate_entry(run_.Buffers(), level, *this);
+    deflate::TDeflateResult result;
+    if (ahead) {
+      ahead->replay(*this);
+      crc_ = ~ahead->crc;
+      run_.carry.follow(ahead->carry);
+      result = ahead->deflated;
+    } else {
+      result = run_.carry.deflateNext(run_.Buffers(), level, *this);
+    }
     header.CompressedSize = static_cast<std::int32_t>(result.compressedSize);
     header.Flags |= result.flagBits;
     header.CompressionMethod = result.method;
@@ -274,10 +286,40 @@ void EntryWriter::dropSpill() {
   spillName_.clear();
 }
 
+std::unique_ptr<CompressedEntry> EntryWriter::takeAhead(int level) {
+  if (!run_.ahead || !aheadJob_)
+    return nullptr;
+  std::unique_ptr<CompressedEntry> entry =
+      run_.ahead->take(*aheadJob_, [this] { writer_.pumpAndCheckCancel(); });
+  if (!entry)
+    return nullptr;
+  // It stands in only for the file as opened here, at this level, after the entries written
+  // before it: otherwise the file is compressed here, as it always was.
+  const std::optional<platform::FileStamp> now = platform::fileStamp(sourceName_);
+  if (entry->level != level || !now || *now != entry->stamp ||
+      static_cast<std::int64_t>(entry->bytesRead) != sourceSize_ || !run_.carry.fits(entry->carry))
+    return nullptr;
+  return entry;
+}
+
+void EntryWriter::replayRead(std::uint32_t count) {
+  countRead(count);
+}
+
+void EntryWriter::replayWrite(const std::uint8_t* buffer, std::uint32_t count) {
+  write(buffer, count);
+}
+
 std::uint32_t EntryWriter::read(std::uint8_t* destination, std::uint32_t count) {
   const std::int64_t got = input_->Read(destination, count);
   if (got <= 0)
     return 0;
+  countRead(static_cast<std::uint32_t>(got));
+  crc_ = deflate::update_crc(crc_, destination, static_cast<std::size_t>(got));
+  return static_cast<std::uint32_t>(got);
+}
+
+void EntryWriter::countRead(std::uint32_t got) {
   bytesRead_ += got;
   // A file that grows past the limit while it is read cannot be described either.
   CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(bytesRead_), sourceName_);
@@ -292,8 +334,6 @@ std::uint32_t EntryWriter::read(std::uint8_t* destination, std::uint32_t count) 
   if (writer_.OnTotalPercentDone) {
     writer_.OnTotalPercentDone(writer_, Percent64(run_.bytesDone, run_.totalBytes));
   }
-  crc_ = deflate::update_crc(crc_, destination, static_cast<std::size_t>(got));
-  return static_cast<std::uint32_t>(got);
 }
 
 void EntryWriter::write(const std::uint8_t* buffer, std::uint32_t count) {

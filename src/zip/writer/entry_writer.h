@@ -14,6 +14,7 @@
 #include "zip/format/lfn_file_stream.h"
 #include "zip/format/zip_header_info.h"
 #include "zip/writer/archive_output.h"
+#include "zip/writer/compressed_entry.h"
 #include "zip/writer/zip_crypto.h"
 
 namespace larkspur::zip {
@@ -21,7 +22,7 @@ namespace larkspur::zip {
 class TZipWriter;
 class ZipRun;
 
-class EntryWriter final : public deflate::TDeflateIo {
+class EntryWriter final : public deflate::TDeflateIo, private CompressedEntry::Replay {
 public:
   EntryWriter(TZipWriter& writer, ZipRun& run) : writer_(writer), run_(run) {}
 
@@ -29,12 +30,22 @@ public:
   // false when nothing was (the file vanished, could not be opened, its name is taken, or
   // OnStartZip skipped it). Raises on a write, read, limit or cancel failure.
   bool ZipOneFile(TZipHeaderInfo& header, const std::string& spec);
+  // The job of the run's ahead compressor that the next file is, if any.
+  void SetAheadJob(std::optional<std::size_t> index) { aheadJob_ = index; }
 
   // The compressor's side: source bytes in, archive bytes out.
   std::uint32_t read(std::uint8_t* destination, std::uint32_t count) override;
   void write(const std::uint8_t* buffer, std::uint32_t count) override;
 
 private:
+  // An entry compressed ahead stands in for the file's compression: its reads and writes.
+  void replayRead(std::uint32_t count) override;
+  void replayWrite(const std::uint8_t* buffer, std::uint32_t count) override;
+  // Progress, size limit and totals for `count` bytes read from the source.
+  void countRead(std::uint32_t count);
+  // What a worker compressed of this file, when it is what the writer would write now.
+  std::unique_ptr<CompressedEntry> takeAhead(int level);
+
   // Opens the source, asking OnSkippingFile whether to retry when it cannot be opened.
   bool openSource(const std::string& spec);
   void setDirectoryTime(TZipHeaderInfo& header, const std::string& spec) const;
@@ -66,6 +77,7 @@ private:
   std::string spillName_;
   std::unique_ptr<TLFNFileStream> spill_;
   std::unique_ptr<ArchiveOutput> spillOut_;
+  std::optional<std::size_t> aheadJob_;
 };
 
 } // namespace larkspur::zip

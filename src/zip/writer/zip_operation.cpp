@@ -1,6 +1,8 @@
 // Zip from start to commit: expansion, the temporary file beside the archive (and the lock on
 // an archive being updated), carry-over, new entries, the directory, the commit that moves the
 // new archive into place in one step, and the clean-up that runs whatever happened.
+#include <algorithm>
+
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "zip/format/zip_helpers.h"
@@ -8,6 +10,7 @@
 #include "zip/writer/entry_writer.h"
 #include "zip/writer/file_list_expansion.h"
 #include "zip/writer/multi_disk_output.h"
+#include "zip/writer/storage_name.h"
 #include "zip/writer/temp_archive.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/writer_texts.h"
@@ -17,6 +20,9 @@
 namespace larkspur::zip {
 
 namespace {
+
+// The compressor's highest level; higher settings compress at it.
+constexpr std::int32_t kHighestLevel = 9;
 
 // The name without leading and trailing blanks and control characters.
 bool blankName(const std::string& name) {
@@ -140,11 +146,15 @@ std::int32_t TZipWriter::runOnce() {
         run.totalBytes *= 2;
       // A copy: the list must not change under the loop, whatever the events do.
       const std::vector<std::string> specs = FilesList;
-      for (const std::string& spec : specs) {
+      if (compressionThreads_ > 1)
+        startAhead(run, specs);
+      for (std::size_t i = 0; i < specs.size(); ++i) {
         auto header = std::make_unique<TZipHeaderInfo>();
-        if (entries.ZipOneFile(*header, spec))
-          run.AddWrittenEntry(std::move(header), spec);
+        entries.SetAheadJob(i);
+        if (entries.ZipOneFile(*header, specs[i]))
+          run.AddWrittenEntry(std::move(header), specs[i]);
       }
+      entries.SetAheadJob(std::nullopt);
     }
     if (!createEmptyArchive_ && !run.updating && !run.multi && run.count == 0) {
       // Nothing went in: no archive at all, rather than one of its end record alone.
@@ -168,6 +178,24 @@ std::int32_t TZipWriter::runOnce() {
   }
   cleanUp();
   return run.count;
+}
+
+void TZipWriter::startAhead(ZipRun& run, const std::vector<std::string>& specs) {
+  const std::int32_t level = std::min(packLevel_, kHighestLevel);
+  std::vector<AheadJob> jobs;
+  jobs.reserve(specs.size());
+  for (const std::string& spec : specs) {
+    // What the entry writer will store rather than compress is left to it (a guess: the
+    // writer checks the name it finally stores under).
+    const bool stored = level <= 0 || IsDirectorySpec(spec) ||
+                        MatchesAnyPattern(noCompressList_, paths::ExtractFileName(spec));
+    jobs.push_back({spec, stored ? 0 : level});
+  }
+  AheadSettings settings;
+  settings.threads = compressionThreads_;
+  settings.spillFolder = tempFolder();
+  settings.carry = run.carry.value();
+  run.ahead = std::make_unique<AheadCompressor>(std::move(jobs), std::move(settings));
 }
 
 void TZipWriter::initEndRecord(ZipRun& run) {

@@ -14,8 +14,10 @@
 #include "zip/format/lfn_file_stream.h"
 #include "zip/format/sorted_zip.h"
 #include "zip/format/zip_header_info.h"
+#include "zip/writer/ahead_compressor.h"
 #include "zip/writer/archive_lock.h"
 #include "zip/writer/archive_output.h"
+#include "zip/writer/carried_byte.h"
 #include "zip/writer/temp_archive.h"
 
 namespace larkspur::zip {
@@ -64,7 +66,11 @@ public:
   TStream& Output() { return *output_; }
   TEndCentral& EndRecord() { return newEnd_; }
   deflate::TDeflateBuffers& Buffers();
-  void ReleaseBuffers() { buffers_.reset(); }
+  // The compressor's buffers, and the workers with what they compressed ahead.
+  void ReleaseBuffers() {
+    ahead.reset();
+    buffers_.reset();
+  }
 
   std::string outputName;
   bool updating = false;
@@ -80,6 +86,10 @@ public:
   std::int64_t bytesDone = 0;
   // Set when the archive is split over disks or block files; null for a single file.
   std::unique_ptr<MultiDiskOutput> multi;
+  // The byte the compressor hands from one entry to the next along the archive's order.
+  CarriedByte carry;
+  // Files of the main loop compressed ahead on worker threads; null with one thread.
+  std::unique_ptr<AheadCompressor> ahead;
 
 private:
   const TZipHeaderInfo* indexed(const std::string& directory, const std::string& fileName) const;

@@ -86,6 +86,12 @@ public:
   bool CreateEmptyArchive() const { return createEmptyArchive_; }
   void SetCreateEmptyArchive(bool value) { createEmptyArchive_ = value; }
 
+  // Threads that compress files ahead of the one writing the archive (1, the default: every
+  // file in turn on the caller's thread). Events still reach the caller on its own thread in
+  // order, and the archive is the same byte for byte whatever the count.
+  int CompressionThreads() const { return compressionThreads_; }
+  void SetCompressionThreads(int value) { compressionThreads_ = value < 1 ? 1 : value; }
+
   // The format's field limits; lowered only by tests, which cannot write 4 GiB.
   const ZipLimits& Limits() const { return limits_; }
 
@@ -144,6 +150,8 @@ private:
   std::string storageName(const std::string& spec) const;
   // Steps of Zip (zip_operation.cpp).
   void initEndRecord(ZipRun& run);
+  // Starts the workers that compress the main loop's files ahead.
+  void startAhead(ZipRun& run, const std::vector<std::string>& specs);
   std::string tempFolder() const;
   void commit(ZipRun& run, TZipSortMode sortMode);
   // Moves the finished temporary file into the archive's place.
@@ -170,6 +178,7 @@ private:
   std::vector<std::string> noCompressList_;
   bool addDirEntriesOnRecurse_ = false;
   bool createEmptyArchive_ = true;
+  int compressionThreads_ = 1;
   ZipLimits limits_;
   // SaveOnFirstDisk as configured, and as the last multi-disk run grew it: a run reserves room
   // from the configured value, not from an earlier run's.
