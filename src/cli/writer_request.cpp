@@ -1,9 +1,11 @@
 // Parsing the writer options of compress and add.
 #include "cli/writer_request.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <thread>
 
 #include "platform/error.h"
 
@@ -16,12 +18,20 @@ extern const char kWriterOptionsUsage[] =
     "      newer), --password-file FILE (the password is its first line), --password (asked\n"
     "      twice on the terminal; a password is never taken from the command line, where other\n"
     "      users could read it), --split SIZE (block files NAME.001, NAME.002 ... of SIZE\n"
-    "      bytes; k and m multiply by 1024 and 1048576; the last block is the name printed)\n";
+    "      bytes; k and m multiply by 1024 and 1048576; the last block is the name printed),\n"
+    "      --threads N (files compressed at once, 1-256; default: one per core)\n";
 
 namespace {
 
 // The highest level the compressor knows.
 constexpr int kMaxLevel = 9;
+// More compression threads than this only cost memory.
+constexpr long kMaxThreads = 256;
+
+// One thread per core the system reports (at least one).
+int everyCore() {
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 // "1500", "64k", "2m": a block size in bytes, within the writer's 32-bit field.
 std::optional<std::int32_t> parseSize(const std::string& text) {
@@ -150,6 +160,17 @@ std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestSh
         err << "--split takes a size of at least 1 byte, below 2 GiB (k and m suffixes)\n";
         return std::nullopt;
       }
+    } else if (a == "--threads") {
+      const std::string* v = value();
+      if (!v)
+        return std::nullopt;
+      char* end = nullptr;
+      const long threads = std::strtol(v->c_str(), &end, 10);
+      if (v->empty() || *end != '\0' || threads < 1 || threads > kMaxThreads) {
+        err << "--threads takes a number from 1 to 256\n";
+        return std::nullopt;
+      }
+      r.options.compressionThreads = static_cast<int>(threads);
     } else if (a == "--name" && shape == RequestShape::Compress) {
       const std::string* v = value();
       if (!v)
@@ -160,6 +181,8 @@ std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestSh
       return std::nullopt;
     }
   }
+  if (!r.options.compressionThreads)
+    r.options.compressionThreads = everyCore();
   if (r.paths.empty()) {
     err << (shape == RequestShape::Add ? "add needs an ARCHIVE and at least one PATH\n"
                                        : "compress needs at least one PATH\n");
