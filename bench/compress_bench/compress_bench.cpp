@@ -30,6 +30,7 @@ static_assert(kDefaultRuns % 2 == 1);
 
 struct Measure {
   double medianSeconds = 0;
+  double medianCpuSeconds = 0;
   long peakKiB = 0;
   std::uintmax_t archiveBytes = 0;
 };
@@ -57,6 +58,7 @@ struct Contender {
   std::vector<std::string> argv;
   fs::path archive;
   std::vector<double> times;
+  std::vector<double> cpuTimes;
   Measure measure;
   std::string bytes; // the archive of the last run
 };
@@ -68,12 +70,15 @@ void measureInTurns(std::vector<Contender>& contenders, const fs::path& dir, int
       fs::remove(c.archive);
       const RunResult r = runChild(c.argv, dir);
       c.times.push_back(r.seconds);
+      c.cpuTimes.push_back(r.cpuSeconds);
       c.measure.peakKiB = std::max(c.measure.peakKiB, r.peakKiB);
     }
   }
   for (Contender& c : contenders) {
     std::sort(c.times.begin(), c.times.end());
+    std::sort(c.cpuTimes.begin(), c.cpuTimes.end());
     c.measure.medianSeconds = c.times[c.times.size() / 2];
+    c.measure.medianCpuSeconds = c.cpuTimes[c.cpuTimes.size() / 2];
     c.measure.archiveBytes = fs::file_size(c.archive);
     std::ifstream in(c.archive, std::ios::binary);
     c.bytes.assign(std::istreambuf_iterator<char>(in), {});
@@ -168,11 +173,14 @@ int main(int argc, char** argv) {
     folder[2].argv = {"zip", "-9", "-r", "-j", "-q", (work / "info.zip").string(), name + "/"};
     folder[2].archive = work / "info.zip";
     measureInTurns(folder, work, runs);
+    const Measure& zip = folder.back().measure;
     for (const Contender& c : folder) {
       report(c.label.c_str(), c.measure);
+      std::printf("  %-34s %8.3f s processor time (all threads)\n", "", c.measure.medianCpuSeconds);
       if (&c != &folder.back()) {
-        std::printf("  %-34s %8.2fx zip -9\n", "",
-                    folder.back().measure.medianSeconds / c.measure.medianSeconds);
+        std::printf("  %-34s %8.2fx zip -9 in wall time, %.2fx in processor time\n", "",
+                    zip.medianSeconds / c.measure.medianSeconds,
+                    zip.medianCpuSeconds / c.measure.medianCpuSeconds);
       }
     }
     const bool identical = folder[0].bytes == folder[1].bytes;

@@ -13,8 +13,10 @@ namespace {
 
 // Marks a recorded step as a write; reads and writes are far below it.
 constexpr std::uint32_t kWriteStep = 0x80000000u;
-// Memory is taken from the budget in chunks of this size (or one write, when larger).
-constexpr std::size_t kChunkSize = 256 * 1024;
+// Memory is taken from the budget in chunks that start small (most files compress to a few
+// kilobytes) and double up to the largest size (or one write, when larger).
+constexpr std::size_t kFirstChunkSize = 4 * 1024;
+constexpr std::size_t kLargestChunkSize = 256 * 1024;
 
 } // namespace
 
@@ -60,7 +62,9 @@ void CompressedEntry::recordWrite(const std::uint8_t* buffer, std::uint32_t coun
     return;
   }
   if (chunks_.empty() || chunks_.back().capacity() - chunks_.back().size() < count) {
-    const std::size_t size = std::max<std::size_t>(kChunkSize, count);
+    const std::size_t grown =
+        std::clamp(static_cast<std::size_t>(heldBytes_), kFirstChunkSize, kLargestChunkSize);
+    const std::size_t size = std::max<std::size_t>(grown, count);
     if (!budget_->take(static_cast<std::int64_t>(size))) {
       // Over the budget: this write and every later one of the entry go to disk.
       spillName_ = MakeTempFileName(spillFolder_);
