@@ -1,12 +1,18 @@
 # Shared compiler options: warnings as errors on both toolchains, optional sanitizers.
 option(LARKSPUR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(LARKSPUR_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+option(LARKSPUR_TSAN "Build with ThreadSanitizer (the threaded writer's tests)" OFF)
 
 add_compile_options(-Wall -Wextra -Werror)
 
 if(LARKSPUR_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(LARKSPUR_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()
 
 if(LARKSPUR_FUZZ)

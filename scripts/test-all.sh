@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Every test: native, native under AddressSanitizer + UndefinedBehaviorSanitizer, and the
-# Windows build under Wine in a headless X server; then a short run of every fuzz target. Ends
-# with a summary counted from GoogleTest's own output (tests run, failed and skipped per phase,
-# every skipped test with its reason) and the line "N passed, N failed, N skipped". Exits
-# non-zero when any test fails, or when a phase runs no test at all.
+# Every test: native, native under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded
+# writer's tests under ThreadSanitizer, and the Windows build under Wine in a headless X server;
+# then a short run of every fuzz target. Ends with a summary counted from GoogleTest's own output
+# (tests run, failed and skipped per phase, every skipped test with its reason) and the line
+# "N passed, N failed, N skipped". Exits non-zero when any test fails, or when a phase runs no
+# test at all.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -11,7 +12,9 @@ bash scripts/install-deps.sh || exit 1
 status=0
 phases=()
 
-# ctest_phase NAME BUILD_DIR JOBS [LAUNCHER...]: ctest in BUILD_DIR, started through LAUNCHER.
+# ctest_phase NAME BUILD_DIR JOBS [LAUNCHER...]: ctest in BUILD_DIR, started through LAUNCHER,
+# with the extra ctest arguments in the array ctest_args.
+ctest_args=()
 ctest_phase() {
   local name=$1 dir=$root/$2 jobs=$3
   shift 3
@@ -19,7 +22,7 @@ ctest_phase() {
   mkdir -p "$dir/gtest-results"
   echo "== $name"
   "$@" ctest --test-dir "$dir" --output-on-failure --no-tests=error \
-    --output-junit "$dir/ctest-junit.xml" -j "$jobs" || status=1
+    --output-junit "$dir/ctest-junit.xml" -j "$jobs" "${ctest_args[@]}" || status=1
   phases+=("$name:$dir/ctest-junit.xml:$dir/gtest-results")
 }
 
@@ -30,6 +33,15 @@ for kind in native sanitize; do
     echo "build $kind failed"; status=1; phases+=("$kind:-:-")
   fi
 done
+
+# The writer's threads under ThreadSanitizer: only the tests that run them.
+if bash scripts/build.sh tsan writer_tests; then
+  ctest_args=(-R '^writer_tests$')
+  GTEST_FILTER='*Ahead*:*Threaded*' ctest_phase tsan build/tsan 1
+  ctest_args=()
+else
+  echo "build tsan failed"; status=1; phases+=("tsan:-:-")
+fi
 
 if bash scripts/build.sh windows; then
   . scripts/wine-env.sh build/windows

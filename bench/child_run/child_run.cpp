@@ -57,9 +57,10 @@ RunResult runChild(const std::vector<std::string>& argv, const std::filesystem::
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     throw std::runtime_error(argv[0] + " failed (status " + std::to_string(status) + ")");
   long peak = 0;
-  std::ifstream(result) >> peak;
+  double cpu = 0;
+  std::ifstream(result) >> peak >> cpu;
   std::filesystem::remove(result);
-  return {std::chrono::duration<double>(stop - start).count(), peak};
+  return {std::chrono::duration<double>(stop - start).count(), peak, cpu};
 }
 
 } // namespace larkspur::bench

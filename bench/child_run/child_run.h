@@ -9,8 +9,9 @@
 namespace larkspur::bench {
 
 struct RunResult {
-  double seconds = 0; // wall time of the child
-  long peakKiB = 0;   // its peak resident memory
+  double seconds = 0;    // wall time of the child
+  long peakKiB = 0;      // its peak resident memory
+  double cpuSeconds = 0; // processor time of all its threads (what a busy machine leaves alone)
 };
 
 // The options every end-to-end bench takes: [--cli PATH] [--runs N] [FOLDER].

@@ -1,5 +1,6 @@
-/* Runs a program and writes its peak resident memory (KiB) to a file. A process inherits the
-   peak of whoever started it, so the measuring parent must be this small, not the bench. */
+/* Runs a program and writes its peak resident memory (KiB) and then its processor time (user and
+   system seconds, all threads) to a file. A process inherits the peak of whoever started it, so
+   the measuring parent must be this small, not the bench. */
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/resource.h>
@@ -26,7 +27,9 @@ int main(int argc, char** argv) {
   FILE* out = fopen(argv[1], "w");
   if (out == NULL)
     return 1;
-  fprintf(out, "%ld\n", usage.ru_maxrss);
+  fprintf(out, "%ld\n%.6f\n", usage.ru_maxrss,
+          (double)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
   fclose(out);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

@@ -1,6 +1,8 @@
-// Times `larkspur-zip compress` against `zip -9 -r -j -q` on the same folder in the same run:
-// median wall time of several runs, archive size and peak memory of each child process; then a
-// selection of 200 small files, where every item rebuilds the archive through the carry-over.
+// Times `larkspur-zip compress` with one compression thread and with one per core against
+// `zip -9 -r -j -q` on the same folder in the same run, the three taking turns: median wall time,
+// archive size, peak memory of each child process, and the speed against zip; the archives of one
+// thread and of every core must be the same byte for byte. Then a selection of 200 small files,
+// where every item rebuilds the archive through the carry-over.
 #include "child_run.h"
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -27,6 +30,7 @@ static_assert(kDefaultRuns % 2 == 1);
 
 struct Measure {
   double medianSeconds = 0;
+  double medianCpuSeconds = 0;
   long peakKiB = 0;
   std::uintmax_t archiveBytes = 0;
 };
@@ -46,6 +50,47 @@ Measure measure(const std::vector<std::string>& argv, const fs::path& dir, const
   m.medianSeconds = times[times.size() / 2];
   m.archiveBytes = fs::file_size(archive);
   return m;
+}
+
+// One program of the folder comparison: its command and the archive it writes.
+struct Contender {
+  std::string label;
+  std::vector<std::string> argv;
+  fs::path archive;
+  std::vector<double> times;
+  std::vector<double> cpuTimes;
+  Measure measure;
+  std::string bytes; // the archive of the last run
+};
+
+// Every contender once per round, `runs` rounds, so a change in the machine's load touches all.
+void measureInTurns(std::vector<Contender>& contenders, const fs::path& dir, int runs) {
+  for (int i = 0; i < runs; ++i) {
+    for (Contender& c : contenders) {
+      fs::remove(c.archive);
+      const RunResult r = runChild(c.argv, dir);
+      c.times.push_back(r.seconds);
+      c.cpuTimes.push_back(r.cpuSeconds);
+      c.measure.peakKiB = std::max(c.measure.peakKiB, r.peakKiB);
+    }
+  }
+  for (Contender& c : contenders) {
+    std::sort(c.times.begin(), c.times.end());
+    std::sort(c.cpuTimes.begin(), c.cpuTimes.end());
+    c.measure.medianSeconds = c.times[c.times.size() / 2];
+    c.measure.medianCpuSeconds = c.cpuTimes[c.cpuTimes.size() / 2];
+    c.measure.archiveBytes = fs::file_size(c.archive);
+    std::ifstream in(c.archive, std::ios::binary);
+    c.bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+}
+
+// The 1-minute load average, to say how busy the machine was.
+std::string loadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string one, five, fifteen;
+  in >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
 }
 
 void report(const char* label, const Measure& m) {
@@ -113,12 +158,36 @@ int main(int argc, char** argv) {
     }
     const std::string name = corpus.filename().string();
 
-    std::printf("folder %s, median of %d runs\n", corpus.c_str(), runs);
-    report("larkspur-zip compress",
-           measure({cli.string(), "compress", name}, work, work / (name + ".zip"), runs));
-    report("zip -9 -r -j -q",
-           measure({"zip", "-9", "-r", "-j", "-q", work / "info.zip", name + "/"}, work,
-                   work / "info.zip", runs));
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::printf("folder %s, median of %d runs taking turns, %u cores, load average %s\n",
+                corpus.c_str(), runs, cores, loadAverage().c_str());
+    const fs::path ourArchive = work / (name + ".zip");
+    std::vector<Contender> folder(3);
+    folder[0].label = "larkspur-zip compress --threads 1";
+    folder[0].argv = {cli.string(), "compress", "--threads", "1", name};
+    folder[0].archive = ourArchive;
+    folder[1].label = "larkspur-zip compress (every core)";
+    folder[1].argv = {cli.string(), "compress", name};
+    folder[1].archive = ourArchive;
+    folder[2].label = "zip -9 -r -j -q";
+    folder[2].argv = {"zip", "-9", "-r", "-j", "-q", (work / "info.zip").string(), name + "/"};
+    folder[2].archive = work / "info.zip";
+    measureInTurns(folder, work, runs);
+    const Measure& zip = folder.back().measure;
+    for (const Contender& c : folder) {
+      report(c.label.c_str(), c.measure);
+      std::printf("  %-34s %8.3f s processor time (all threads)\n", "", c.measure.medianCpuSeconds);
+      if (&c != &folder.back()) {
+        std::printf("  %-34s %8.2fx zip -9 in wall time, %.2fx in processor time\n", "",
+                    zip.medianSeconds / c.measure.medianSeconds,
+                    zip.medianCpuSeconds / c.measure.medianCpuSeconds);
+      }
+    }
+    const bool identical = folder[0].bytes == folder[1].bytes;
+    std::printf("  archives of one thread and of every core: %s\n",
+                identical ? "identical" : "DIFFERENT");
+    if (!identical)
+      throw std::runtime_error("the archive depends on the number of threads");
 
     const fs::path smallDir = work / "small";
     const auto names = makeSmallFiles(corpus, smallDir);

@@ -1,9 +1,11 @@
 // The writer options of compress and add: their table and the request they fill in.
 #include "cli/writer_request.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <thread>
 
 #include "cli/option_table.h"
 #include "platform/error.h"
@@ -14,6 +16,13 @@ namespace {
 
 // The highest level the compressor knows.
 constexpr int kMaxLevel = 9;
+// More compression threads than this only cost memory.
+constexpr long kMaxThreads = 256;
+
+// One thread per core the system reports (at least one).
+int everyCore() {
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 // "1500", "64k", "2m": a block size in bytes, within the writer's 32-bit field.
 std::optional<std::int32_t> parseSize(const std::string& text) {
@@ -66,6 +75,15 @@ ParseProblem setSplit(WriterRequest& r, const std::string& v) {
   r.split = parseSize(v);
   if (!r.split)
     return "--split takes a size of at least 1 byte, below 2 GiB (k and m suffixes)";
+  return std::nullopt;
+}
+
+ParseProblem setThreads(WriterRequest& r, const std::string& v) {
+  char* end = nullptr;
+  const long threads = std::strtol(v.c_str(), &end, 10);
+  if (v.empty() || *end != '\0' || threads < 1 || threads > kMaxThreads)
+    return "--threads takes a number from 1 to 256";
+  r.options.compressionThreads = static_cast<int>(threads);
   return std::nullopt;
 }
 
@@ -128,6 +146,8 @@ const Row kWriterOptions[] = {
       "block files NAME.001, NAME.002 ... of SIZE bytes; k and m multiply by 1024 and "
       "1048576; the last block is the name printed"},
      setSplit},
+    {{"--threads", "N", kWriters, "files compressed at once, 1-256; default: one per core"},
+     setThreads},
 };
 
 // The archive first (add), then the items.
@@ -182,6 +202,8 @@ std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestSh
     err << *problem << "\n";
     return std::nullopt;
   }
+  if (!r.options.compressionThreads)
+    r.options.compressionThreads = everyCore();
   if (r.paths.empty()) {
     err << (adding ? "add needs an ARCHIVE and at least one PATH\n"
                    : "compress needs at least one PATH\n");

@@ -39,6 +39,7 @@ void ZipWriterAdapter::zip() {
   writer_.SetZipAction(options_.zipAction.value_or(zip::TZipAction::zaUpdate));
   writer_.EncryptionPassword = options_.password;
   writer_.SetCreateEmptyArchive(options_.createEmptyArchive);
+  writer_.SetCompressionThreads(options_.compressionThreads.value_or(1));
   entriesWritten_ += writer_.Zip();
 }
 

@@ -24,6 +24,8 @@ struct WriterOptions {
   std::string password;
   // A run that adds nothing to a new archive leaves no archive (the menu writes an empty one).
   bool createEmptyArchive = true;
+  // Threads compressing files ahead; empty: the writer's one thread, as the menu has it.
+  std::optional<int> compressionThreads;
 };
 
 class ZipWriterAdapter final : public ArchiveWriter {

@@ -15,6 +15,7 @@
 #include "zip/writer/entry_writer.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_errors.h"
+#include "zip/writer/zip_output.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
 
@@ -107,7 +108,7 @@ void CarryOver::Run() {
     run_.CheckRoomForEntry();
     copyEntry(*header, stored);
     run_.AddKeptEntry(std::move(header));
-    writer_.raiseIfCanceled();
+    run_.RaiseIfCanceled();
   }
 
   std::vector<std::string> rest;
@@ -128,7 +129,8 @@ std::vector<std::size_t> CarryOver::assignStrings(const std::vector<std::string>
   }
   std::vector<std::size_t> stringFor(static_cast<std::size_t>(entries.ItemCount()), kNoString);
   for (std::size_t s = 0; s < files.size(); ++s) {
-    const std::string name = writer_.storageName(files[s]);
+    const StoredPath stored = StoredPathOf(files[s], writer_.StoredNameRule());
+    const std::string name = stored.directory + stored.fileName;
     const auto found = entriesOfKey.find(paths::LowerCaseAscii(name));
     if (found == entriesOfKey.end() || found->second.empty())
       continue;
@@ -177,10 +179,9 @@ bool CarryOver::replaces(int index, const std::string& spec) const {
 
 void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) {
   TStream& in = *writer_.ArchiveStream();
-  TStream& out = run_.Output();
   // Always sought: loading a comment or checking the headers reads elsewhere in between. Where
   // entries follow each other the stream already stands there and keeps its buffer.
-  in.Seek(stored.LocalHeaderOffset, 0);
+  in.Seek(stored.LocalHeaderOffset, soBeginning);
   unsigned char local[kLocalHeaderSize];
   record::FieldReader fields(local);
   if (in.Read(local, kLocalHeaderSize) != kLocalHeaderSize ||
@@ -192,20 +193,25 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   header.LocalExtraLength = lengths.u16();
   copyBuffer_.resize(std::max<std::size_t>(copyBuffer_.size(), nameLength));
   in.ReadBuffer(copyBuffer_.data(), nameLength); // the old name, read past rather than sought
-  header.WriteLocalHeader(out);
-  const std::uint64_t rest =
-      std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
-  copyBytes(in, out, rest, copyBuffer_, [this] { writer_.raiseIfCanceled(); });
-  if (header.HasDataDescriptor()) {
-    // The descriptor that the flag announces is written anew from the directory's values, so
-    // the entry stays as its flags describe it whatever form the old one had.
-    record::FieldWriter descriptor;
-    descriptor.u32(kDataDescriptorSignature);
-    descriptor.u32(header.Crc32);
-    descriptor.i32(header.CompressedSize);
-    descriptor.i32(header.UncompressedSize);
-    out.Write(descriptor.data().data(), static_cast<std::int64_t>(descriptor.data().size()));
-  }
+  EntryData data;
+  // The directory's values are the entry's: its local header is final before the copy.
+  data.headerFinal = true;
+  data.write = [&](TStream& out) {
+    const std::uint64_t rest =
+        std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
+    copyBytes(in, out, rest, copyBuffer_, [this] { run_.RaiseIfCanceled(); });
+    if (header.HasDataDescriptor()) {
+      // The descriptor that the flag announces is written anew from the directory's values, so
+      // the entry stays as its flags describe it whatever form the old one had.
+      record::FieldWriter descriptor;
+      descriptor.u32(kDataDescriptorSignature);
+      descriptor.u32(header.Crc32);
+      descriptor.i32(header.CompressedSize);
+      descriptor.i32(header.UncompressedSize);
+      out.Write(descriptor.data().data(), static_cast<std::int64_t>(descriptor.data().size()));
+    }
+  };
+  output_.PlaceEntry(header, data);
 }
 
 } // namespace larkspur::zip

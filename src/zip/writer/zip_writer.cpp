@@ -40,6 +40,7 @@ void TZipWriter::Assign(const TZipWriter& source) {
   noCompressList_ = source.noCompressList_;
   addDirEntriesOnRecurse_ = source.addDirEntriesOnRecurse_;
   createEmptyArchive_ = source.createEmptyArchive_;
+  compressionThreads_ = source.compressionThreads_;
   OnStartZip = source.OnStartZip;
   OnStartZipInfo = source.OnStartZipInfo;
   OnEndZip = source.OnEndZip;
@@ -131,21 +132,8 @@ void TZipWriter::raiseIfCanceled() {
   }
 }
 
-std::string TZipWriter::storageKey(const std::string& spec) const {
-  return paths::LowerCaseAscii(storageName(spec));
-}
-
-std::string TZipWriter::storageName(const std::string& spec) const {
-  std::string root = RootDir();
-  std::string path = spec;
-  if (store83Names_) {
-    path = ShortPathForm(path);
-    if (!root.empty())
-      root = ShortPathForm(root);
-  }
-  OemRoundTrip(path);
-  return StoredDirectory(path, {storePaths_, relativePaths_, storeVolumes_, root}) +
-         paths::ExtractFileName(path);
+StorageRule TZipWriter::StoredNameRule() const {
+  return {storePaths_, relativePaths_, storeVolumes_, RootDir(), store83Names_};
 }
 
 } // namespace larkspur::zip
