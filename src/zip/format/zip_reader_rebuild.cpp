@@ -15,7 +15,7 @@ bool TZipReader::rebuildFromLocalHeaders(TStream& stream) {
   dropDirectory();
 
   const bool selfExtracting = paths::SameTextAscii(paths::ExtractFileExt(zipName_), ".EXE");
-  stream.Seek(selfExtracting ? kSfxScanStart : 0, 0);
+  stream.Seek(selfExtracting ? kSfxScanStart : 0, soBeginning);
   if (!ScanForLocalHeader(stream, [this] { checkCancel(); }))
     return false;
 
@@ -35,7 +35,7 @@ bool TZipReader::rebuildFromLocalHeaders(TStream& stream) {
     } catch (const EListError&) {
       break; // only a file beyond 4 GiB can wrap an offset onto an earlier one
     }
-    stream.Seek(next, 0);
+    stream.Seek(next, soBeginning);
   }
 
   endRecord_.ThisDisk = 0;
