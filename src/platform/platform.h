@@ -65,17 +65,10 @@ inline constexpr bool kWindowsNameRules = system_kind::kIsWindows;
 // Whether files carry Unix permission bits (setUnixMode); Windows keeps only read-only.
 inline constexpr bool kFilesHaveUnixModes = !system_kind::kIsWindows;
 
-// ---- Files -------------------------------------------------------------------------------------
-
-// Whether file names are UTF-8 (POSIX) rather than text in the ANSI code page (Windows).
 // Whether an archive can be spanned over removable disks (Windows: drives, free space, labels).
-#ifdef _WIN32
-inline constexpr bool kNamesAreUtf8 = false;
-inline constexpr bool kCanSpanDisks = true;
-#else
-inline constexpr bool kNamesAreUtf8 = true;
-inline constexpr bool kCanSpanDisks = false;
-#endif
+inline constexpr bool kCanSpanDisks = system_kind::kIsWindows;
+
+// ---- Files -------------------------------------------------------------------------------------
 
 enum class Access { Read, Write, ReadWrite };
 // Who else may open the file while we hold it (ignored where the system has no share modes).
