@@ -72,8 +72,8 @@ ParseProblem setAction(WriterRequest& r, const std::string& v) {
 }
 
 ParseProblem setSplit(WriterRequest& r, const std::string& v) {
-  r.split = parseSize(v);
-  if (!r.split)
+  r.options.splitSize = parseSize(v);
+  if (!r.options.splitSize)
     return "--split takes a size of at least 1 byte, below 2 GiB (k and m suffixes)";
   return std::nullopt;
 }

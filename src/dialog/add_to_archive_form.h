@@ -59,7 +59,8 @@ public:
   const std::vector<LeftOutFile>& leftOut() const { return leftOut_; }
 
 private:
-  void zipItem(const std::string& item);
+  // The item and the run's fixed settings, for the next run.
+  void addItem(const std::string& item);
 
   AddToArchiveView& view_;
   ArchiveWriter& ZipWriter1;

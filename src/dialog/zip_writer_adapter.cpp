@@ -40,6 +40,13 @@ void ZipWriterAdapter::zip() {
   writer_.EncryptionPassword = options_.password;
   writer_.SetCreateEmptyArchive(options_.createEmptyArchive);
   writer_.SetCompressionThreads(options_.compressionThreads.value_or(1));
+  if (options_.splitSize) {
+    zip::TMultiZipInfo info = writer_.MultiZipInfo();
+    info.MultiMode = zip::TMultiMode::mmBlocks;
+    info.FirstBlockSize = *options_.splitSize;
+    info.BlockSize = *options_.splitSize;
+    writer_.SetMultiZipInfo(info);
+  }
   entriesWritten_ += writer_.Zip();
 }
 

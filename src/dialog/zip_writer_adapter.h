@@ -26,6 +26,8 @@ struct WriterOptions {
   bool createEmptyArchive = true;
   // Threads compressing files ahead; empty: the writer's one thread, as the menu has it.
   std::optional<int> compressionThreads;
+  // Block size of a split archive (block files NAME.001, NAME.002 ...); empty: a single file.
+  std::optional<std::int32_t> splitSize;
 };
 
 class ZipWriterAdapter final : public ArchiveWriter {
@@ -43,6 +45,8 @@ public:
   void zip() override;
   void setOnFilePercentDone(FilePercentEvent event) override;
   void setOnLeftOut(LeftOutEvent event) override;
+  // A split archive cannot be added to once written.
+  bool takesAllItemsInOneRun() const override { return options_.splitSize.has_value(); }
 
   const std::string& zipName() const { return writer_.ZipName(); }
   // Entries written from files by every run so far.
