@@ -104,6 +104,26 @@ TEST_F(FullDisk, BlockFilesOfAFailedSetAreAllRemovedSoTheNextRunFits) {
   EXPECT_EQ(diskFiles().size(), 2u); // set.001 and set.002
 }
 
+TEST_F(FullDisk, ThreadedRunsKeepTheOldArchiveOrLeaveNone) {
+  writer.SetCompressionThreads(2);
+  writer.SetZipName(onDisk("old.zip"));
+  writer.FilesList = {make("first.bin", incompressibleBytes(60000, 4))};
+  writer.Zip();
+  const std::string before = readFile(onDisk("old.zip"));
+  std::vector<std::string> files;
+  for (int i = 0; i < 10; ++i)
+    files.push_back(make("f" + std::to_string(i), incompressibleBytes(20000, 20 + i)));
+  writer.FilesList = files;
+  EXPECT_THROW(writer.Zip(), ENotEnoughRoom);
+  EXPECT_EQ(readFile(onDisk("old.zip")), before);
+  EXPECT_EQ(diskFiles(), std::vector<std::string>{"old.zip"});
+  platform::deleteFile(onDisk("old.zip"));
+  writer.FilesList = files;
+  EXPECT_THROW(writer.Zip(), ENotEnoughRoom);
+  EXPECT_TRUE(diskFiles().empty());
+  EXPECT_TRUE(tempFiles().empty()); // nor anything the workers held
+}
+
 TEST_F(FullDisk, SmallFilesThatFillTheDiskRaiseNotEnoughRoomToo) {
   // Small entries reach the disk only when the header rewrite moves back through the buffer.
   writer.SetZipName(onDisk("new.zip"));
