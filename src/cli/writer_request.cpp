@@ -16,7 +16,9 @@ extern const char kWriterOptionsUsage[] =
     "      newer), --password-file FILE (the password is its first line), --password (asked\n"
     "      twice on the terminal; a password is never taken from the command line, where other\n"
     "      users could read it), --split SIZE (block files NAME.001, NAME.002 ... of SIZE\n"
-    "      bytes; k and m multiply by 1024 and 1048576; the last block is the name printed)\n";
+    "      bytes; k and m multiply by 1024 and 1048576; the last block is the name printed;\n"
+    "      split archives keep to the classic zip limits and refuse files of 4 GiB or more\n"
+    "      and more than 65535 entries, which an archive in one file holds with 64-bit fields)\n";
 
 namespace {
 
