@@ -78,6 +78,7 @@ void CarryOver::Run() {
     auto header = std::make_unique<TZipHeaderInfo>();
     header->Assign(stored);
     header->KeepNameAsRead();
+    UseZip64Beyond(writer_.Limits(), *header);
     if (stored.HasComment() && !stored.FileComment()) {
       header->SetFileComment(writer_.EntryComment(i));
     }

@@ -68,8 +68,9 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     }
     header.FileDateTime = platform::fileDosTime(spec);
     sourceSize_ = input_->Size();
-    CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(sourceSize_), spec);
-    header.UncompressedSize = static_cast<std::int32_t>(sourceSize_);
+    if (run_.multi)
+      CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(sourceSize_), spec);
+    header.SetSizes(0, static_cast<std::uint64_t>(sourceSize_));
   }
 
   std::string fname = spec;
@@ -122,9 +123,14 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     run_.multi->PlaceEntry(header, spill_.get());
     dropSpill();
   } else {
+    UseZip64Beyond(writer_.Limits(), header);
+    if (!isDirectory &&
+        ReservesLocalZip64(writer_.Limits(), static_cast<std::uint64_t>(sourceSize_)))
+      header.SetLocalZip64Sizes(true);
     header.WriteLocalHeader(run_.Output());
     if (!isDirectory) {
       writeData(header);
+      CheckSizesFitLocalHeader(writer_.Limits(), header, spec);
       rewriteLocalHeader(header);
     }
   }
@@ -143,8 +149,8 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     }
   }
   if (writer_.OnEndZip) {
-    writer_.OnEndZip(writer_, fname, static_cast<std::uint32_t>(header.UncompressedSize),
-                     static_cast<std::uint32_t>(header.CompressedSize),
+    writer_.OnEndZip(writer_, fname, static_cast<std::uint32_t>(header.Size()),
+                     static_cast<std::uint32_t>(header.PackedSize()),
                      static_cast<std::uint32_t>(run_.Output().Position()));
   }
   return true;
@@ -194,28 +200,30 @@ void EntryWriter::writeData(TZipHeaderInfo& header) {
   }
 
   crc_ = deflate::kCrcPreset;
+  std::uint64_t packed = 0;
   const std::int32_t level = std::min(writer_.PackLevel(), kHighestLevel);
   if (level <= 0 || MatchesAnyPattern(writer_.NoCompressList(), header.FileName())) {
     storeData();
-    header.CompressedSize = static_cast<std::int32_t>(bytesRead_);
+    packed = static_cast<std::uint64_t>(bytesRead_);
     header.CompressionMethod = kMethodStored;
     header.InternalAttributes = kBinary;
   } else {
     const deflate::TDeflateResult result = deflate::deflate_entry(run_.Buffers(), level, *this);
-    header.CompressedSize = static_cast<std::int32_t>(result.compressedSize);
+    packed = result.compressedSize;
     header.Flags |= result.flagBits;
     header.CompressionMethod = result.method;
     header.InternalAttributes = result.internalAttributes;
   }
   header.Crc32 = ~crc_;
   // A file that changed size while it was read is described by the bytes actually stored.
-  header.UncompressedSize = static_cast<std::int32_t>(bytesRead_);
+  const auto size = static_cast<std::uint64_t>(bytesRead_);
   if (crypto_) {
     if (header.Crc32 != passCrc)
       throw EFileChanged(sourceName_);
     header.Flags |= kFlagEncrypted;
-    header.CompressedSize += static_cast<std::int32_t>(ZipCrypto::kHeaderSize);
+    packed += ZipCrypto::kHeaderSize;
   }
+  header.SetSizes(packed, size);
 }
 
 void EntryWriter::storeData() {
@@ -230,7 +238,8 @@ std::uint32_t EntryWriter::sourceCrc() {
   std::int64_t total = 0;
   while (const std::int64_t got = input_->Read(block.data(), kCrcPassBlock)) {
     total += got;
-    CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(total), sourceName_);
+    if (run_.multi)
+      CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(total), sourceName_);
     crc = deflate::update_crc(crc, block.data(), static_cast<std::size_t>(got));
   }
   input_->Seek(0, 0);
@@ -240,7 +249,7 @@ std::uint32_t EntryWriter::sourceCrc() {
 void EntryWriter::rewriteLocalHeader(TZipHeaderInfo& header) {
   TStream& out = run_.Output();
   const std::int64_t end = out.Position();
-  out.Seek(header.LocalHeaderOffset, 0);
+  out.Seek(static_cast<std::int64_t>(header.HeaderOffset()), 0);
   header.WriteLocalHeader(out);
   out.Seek(end, 0);
 }
@@ -280,7 +289,8 @@ std::uint32_t EntryWriter::read(std::uint8_t* destination, std::uint32_t count) 
     return 0;
   bytesRead_ += got;
   // A file that grows past the limit while it is read cannot be described either.
-  CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(bytesRead_), sourceName_);
+  if (run_.multi)
+    CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(bytesRead_), sourceName_);
   run_.bytesDone += got;
   if (writer_.OnFilePercentDone) {
     // The 64-bit form gives the same values and stays right for files of 2 GiB and more.

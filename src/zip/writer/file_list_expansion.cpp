@@ -141,8 +141,10 @@ bool FileListExpander::notInArchive(const std::string& path) const {
 }
 
 void FileListExpander::count(std::uint64_t size, const std::string& path) {
-  // Refused here, before the archive is touched, rather than half-way through writing it.
-  CheckFileSize(writer_.Limits(), size, path);
+  // Refused here, before the archive is touched, rather than half-way through writing it; an
+  // archive in one file takes it with 64-bit fields.
+  if (writer_.MultiZipInfo().MultiMode != TMultiMode::mmNone)
+    CheckFileSize(writer_.Limits(), size, path);
   run_.totalBytes += static_cast<std::int64_t>(size);
 }
 

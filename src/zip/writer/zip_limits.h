@@ -20,6 +20,9 @@ struct ZipLimits {
   std::uint64_t entryLimit = kZip64Marker16;
 };
 
+// What an archive in one file checks its writes against: nothing is too large for 64 bits.
+inline constexpr ZipLimits kNoClassicLimits{~std::uint64_t{0}, ~std::uint64_t{0}};
+
 // ---- An archive in one file -------------------------------------------------------------------
 
 // Whether a file of `sizeAtOpen` bytes gets the 64-bit sizes field in its local header, which

@@ -21,7 +21,8 @@ void ZipRun::openFile(const std::string& name) {
     file_ = std::make_unique<TLFNFileStream>(name, StreamBufferSize, writer_.FlushFilesOnClose,
                                              fmCreate);
   }
-  output_ = std::make_unique<ArchiveOutput>(*file_, writer_.Limits());
+  // One file takes any size with 64-bit fields; a split archive keeps to the classic ones.
+  output_ = std::make_unique<ArchiveOutput>(*file_, multi ? writer_.Limits() : kNoClassicLimits);
 }
 
 void ZipRun::OpenNextOutput(const std::string& name) {
@@ -87,7 +88,8 @@ bool ZipRun::NameTaken(const std::string& directory, const std::string& fileName
 }
 
 void ZipRun::CheckRoomForEntry() const {
-  CheckEntryCount(writer_.Limits(), static_cast<std::uint64_t>(newDirectory_->ItemCount()));
+  if (multi)
+    CheckEntryCount(writer_.Limits(), static_cast<std::uint64_t>(newDirectory_->ItemCount()));
 }
 
 void ZipRun::AddWrittenEntry(std::unique_ptr<TZipHeaderInfo> header, const std::string& source) {
@@ -112,13 +114,14 @@ void ZipRun::AddKeptEntry(std::unique_ptr<TZipHeaderInfo> header) {
 void ZipRun::WriteDirectory() {
   TStream& out = *output_;
   const std::int64_t start = out.Position();
-  newEnd_.CentralOffset = static_cast<std::uint32_t>(start);
-  newEnd_.CentralStartDisk = static_cast<std::uint16_t>(writer_.ActiveDisk());
   for (int i = 0; i < newDirectory_->ItemCount(); ++i) {
     newDirectory_->Get(i)->WriteCentralHeader(out);
   }
-  newEnd_.CentralSize = static_cast<std::uint32_t>(out.Position() - start);
-  newEnd_.ThisDisk = static_cast<std::uint16_t>(writer_.ActiveDisk());
+  // What passes the classic fields goes into the 64-bit end record written before the classic.
+  const ZipLimits& limits = writer_.Limits();
+  newEnd_.SetDirectory(static_cast<std::uint64_t>(newDirectory_->ItemCount()),
+                       static_cast<std::uint64_t>(out.Position() - start),
+                       static_cast<std::uint64_t>(start), limits.sizeLimit, limits.entryLimit);
   newEnd_.WriteEndRecord(out);
 }
 
