@@ -48,13 +48,6 @@ int descending(std::uint64_t item, std::uint64_t key) {
   return key > item ? 1 : -1;
 }
 
-// Offsets within 32 bits keep the order they always had (as signed values); those only a 64-bit
-// field can hold go after all of them. Every offset keeps its own place, so none looks a duplicate.
-std::int64_t offsetOrder(std::uint64_t offset) {
-  return offset <= 0xFFFFFFFFu ? std::int64_t{static_cast<std::int32_t>(offset)}
-                               : static_cast<std::int64_t>(offset);
-}
-
 } // namespace
 
 int CompressionRate(const TZipHeaderInfo& entry) {
@@ -99,8 +92,10 @@ int TSortedZip::Compare(const TObject* itemKey, const TObject* searchKey) const 
       return item.DiskNumberStart - key.DiskNumberStart;
     }
     {
-      const std::int64_t itemOffset = offsetOrder(item.HeaderOffset());
-      const std::int64_t keyOffset = offsetOrder(key.HeaderOffset());
+      // Unsigned and whole: as signed 32-bit values, entries from 2 GiB on would come first and
+      // look as if they overlapped the entries after them.
+      const std::uint64_t itemOffset = item.HeaderOffset();
+      const std::uint64_t keyOffset = key.HeaderOffset();
       return itemOffset > keyOffset ? 1 : itemOffset == keyOffset ? 0 : -1;
     }
   }

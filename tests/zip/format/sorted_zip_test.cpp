@@ -87,9 +87,13 @@ TEST(SortedZip, PhysicalOrderIsDiskThenOffsetAndRefusesASecondEntryAtOneOffset) 
   EXPECT_EQ(index, 1);
 }
 
-TEST(SortedZip, OffsetsCompareAsSignedValues) {
-  const auto order = viewOrder(list(entryAt(0, 0x80000000u), entryAt(0, 5)), TZipSortMode::ByNone);
-  EXPECT_EQ(order, (std::vector<int>{0, 1}));
+TEST(SortedZip, OffsetsPast2GiBAnd4GiBKeepTheirPlace) {
+  // As signed 32-bit values, offsets from 2 GiB on would sort before the first entry.
+  auto wide = entryAt(0, 0);
+  wide->SetHeaderOffset(std::uint64_t{5} << 30);
+  const auto order = viewOrder(list(entryAt(0, 0x80000000u), std::move(wide), entryAt(0, 5)),
+                               TZipSortMode::ByNone);
+  EXPECT_EQ(order, (std::vector<int>{2, 0, 1}));
 }
 
 TEST(SortedZip, NameIndexFoldsAsciiLettersOnly) {
