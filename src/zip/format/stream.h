@@ -14,6 +14,13 @@ class EStreamError : public Error {
   using Error::Error;
 };
 
+// Where a Seek's offset counts from; the values are those the stream implementations take.
+enum TSeekOrigin : int {
+  soBeginning = 0,
+  soCurrent = 1,
+  soEnd = 2,
+};
+
 class TStream {
  public:
   virtual ~TStream() = default;
@@ -21,15 +28,15 @@ class TStream {
   // Bytes delivered / accepted; fewer than asked means the end or a refusal.
   virtual std::int64_t Read(void* buffer, std::int64_t count) = 0;
   virtual std::int64_t Write(const void* buffer, std::int64_t count) = 0;
-  // origin 0 from the start, 1 from the current position, 2 from the end; returns the position.
+  // `origin` is a TSeekOrigin; returns the new position.
   virtual std::int64_t Seek(std::int64_t offset, int origin) = 0;
 
-  std::int64_t Position() { return Seek(0, 1); }
-  void SetPosition(std::int64_t position) { Seek(position, 0); }
+  std::int64_t Position() { return Seek(0, soCurrent); }
+  void SetPosition(std::int64_t position) { Seek(position, soBeginning); }
   std::int64_t Size() {
-    const std::int64_t here = Seek(0, 1);
-    const std::int64_t end = Seek(0, 2);
-    Seek(here, 0);
+    const std::int64_t here = Seek(0, soCurrent);
+    const std::int64_t end = Seek(0, soEnd);
+    Seek(here, soBeginning);
     return end;
   }
 

@@ -42,7 +42,7 @@ std::string BlockOutput::nextDisk() {
   return blockName(activeDisk());
 }
 
-void BlockOutput::Discard() {
+void BlockOutput::discardSet() {
   for (int disk = 0; disk < blocksCreated_; ++disk)
     platform::deleteFile(blockName(disk));
   blocksCreated_ = 0;

@@ -13,10 +13,9 @@ class BlockOutput final : public MultiDiskOutput {
 public:
   using MultiDiskOutput::MultiDiskOutput;
 
-  // Every block file of this run goes: a part of a set is of no use, and would fill the disk.
-  void Discard() override;
-
 private:
+  // Every block file of this run goes: a part of a set is of no use, and would fill the disk.
+  void discardSet() override;
   void checkSettings() override;
   std::int64_t firstRoom() override;
   std::string firstName() override;

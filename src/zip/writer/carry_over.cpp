@@ -15,6 +15,7 @@
 #include "zip/writer/entry_writer.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_errors.h"
+#include "zip/writer/zip_output.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
 
@@ -78,7 +79,6 @@ void CarryOver::Run() {
     auto header = std::make_unique<TZipHeaderInfo>();
     header->Assign(stored);
     header->KeepNameAsRead();
-    UseZip64Beyond(writer_.Limits(), *header);
     if (stored.HasComment() && !stored.FileComment()) {
       header->SetFileComment(writer_.EntryComment(i));
     }
@@ -112,7 +112,7 @@ void CarryOver::Run() {
     run_.CheckRoomForEntry();
     copyEntry(*header, stored);
     run_.AddKeptEntry(std::move(header));
-    writer_.raiseIfCanceled();
+    run_.RaiseIfCanceled();
   }
 
   std::vector<std::string> rest;
@@ -133,7 +133,8 @@ std::vector<std::size_t> CarryOver::assignStrings(const std::vector<std::string>
   }
   std::vector<std::size_t> stringFor(static_cast<std::size_t>(entries.ItemCount()), kNoString);
   for (std::size_t s = 0; s < files.size(); ++s) {
-    const std::string name = writer_.storageName(files[s]);
+    const StoredPath stored = StoredPathOf(files[s], writer_.StoredNameRule());
+    const std::string name = stored.directory + stored.fileName;
     const auto found = entriesOfKey.find(paths::LowerCaseAscii(name));
     if (found == entriesOfKey.end() || found->second.empty())
       continue;
@@ -182,10 +183,9 @@ bool CarryOver::replaces(int index, const std::string& spec) const {
 
 void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) {
   TStream& in = *writer_.ArchiveStream();
-  TStream& out = run_.Output();
   // Always sought: loading a comment or checking the headers reads elsewhere in between. Where
   // entries follow each other the stream already stands there and keeps its buffer.
-  in.Seek(static_cast<std::int64_t>(stored.HeaderOffset()), 0);
+  in.Seek(static_cast<std::int64_t>(stored.HeaderOffset()), soBeginning);
   unsigned char local[kLocalHeaderSize];
   record::FieldReader fields(local);
   if (in.Read(local, kLocalHeaderSize) != kLocalHeaderSize ||
@@ -206,25 +206,30 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   if (localPacked == kZip64Marker32 || localSize == kZip64Marker32)
     header.SetLocalZip64Sizes(false);
   const bool wideDescriptor = hasZip64Field(extra);
-  header.WriteLocalHeader(out);
-  out.Write(extra.data(), static_cast<std::int64_t>(extra.size()));
-  copyBytes(in, out, stored.PackedSize(), copyBuffer_, [this] { writer_.raiseIfCanceled(); });
-  if (header.HasDataDescriptor()) {
-    // The descriptor that the flag announces is written anew from the directory's values, so
-    // the entry stays as its flags describe it whatever form the old one had; with 64-bit sizes
-    // when the local header has the 64-bit field, as the application note asks.
-    record::FieldWriter descriptor;
-    descriptor.u32(kDataDescriptorSignature);
-    descriptor.u32(header.Crc32);
-    if (wideDescriptor) {
-      descriptor.u64(header.PackedSize());
-      descriptor.u64(header.Size());
-    } else {
-      descriptor.u32(static_cast<std::uint32_t>(header.PackedSize()));
-      descriptor.u32(static_cast<std::uint32_t>(header.Size()));
+  EntryData data;
+  // The directory's values are the entry's: its local header is final before the copy.
+  data.headerFinal = true;
+  data.write = [&](TStream& out) {
+    out.Write(extra.data(), static_cast<std::int64_t>(extra.size()));
+    copyBytes(in, out, stored.PackedSize(), copyBuffer_, [this] { run_.RaiseIfCanceled(); });
+    if (header.HasDataDescriptor()) {
+      // The descriptor that the flag announces is written anew from the directory's values, so
+      // the entry stays as its flags describe it whatever form the old one had; with 64-bit
+      // sizes when the local header has the 64-bit field, as the application note asks.
+      record::FieldWriter descriptor;
+      descriptor.u32(kDataDescriptorSignature);
+      descriptor.u32(header.Crc32);
+      if (wideDescriptor) {
+        descriptor.u64(header.PackedSize());
+        descriptor.u64(header.Size());
+      } else {
+        descriptor.u32(static_cast<std::uint32_t>(header.PackedSize()));
+        descriptor.u32(static_cast<std::uint32_t>(header.Size()));
+      }
+      out.Write(descriptor.data().data(), static_cast<std::int64_t>(descriptor.data().size()));
     }
-    out.Write(descriptor.data().data(), static_cast<std::int64_t>(descriptor.data().size()));
-  }
+  };
+  output_.PlaceEntry(header, data);
 }
 
 } // namespace larkspur::zip

@@ -15,11 +15,12 @@ namespace larkspur::zip {
 class TZipWriter;
 class ZipRun;
 class EntryWriter;
+class ZipOutput;
 
 class CarryOver {
 public:
-  CarryOver(TZipWriter& writer, ZipRun& run, EntryWriter& entries)
-      : writer_(writer), run_(run), entries_(entries) {}
+  CarryOver(TZipWriter& writer, ZipRun& run, EntryWriter& entries, ZipOutput& output)
+      : writer_(writer), run_(run), entries_(entries), output_(output) {}
 
   void Run();
 
@@ -43,6 +44,7 @@ private:
   TZipWriter& writer_;
   ZipRun& run_;
   EntryWriter& entries_;
+  ZipOutput& output_;
   std::vector<std::uint8_t> copyBuffer_;
 };
 

@@ -1,5 +1,5 @@
-// One file or directory becomes one entry: header, stored or deflated data with CRC-32 and
-// progress, the local header rewritten in place; and the compressor's read and write.
+// One file or directory becomes one entry: described, its name claimed, its stored or deflated
+// data written with CRC-32 and progress; and the compressor's read and write.
 #include "zip/writer/entry_writer.h"
 
 #include <algorithm>
@@ -9,9 +9,9 @@
 #include "platform/platform.h"
 #include "zip/format/zip_helpers.h"
 #include "zip/format/zip_signatures.h"
-#include "zip/writer/multi_disk_output.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_errors.h"
+#include "zip/writer/zip_output.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
 
@@ -39,15 +39,20 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     ~CloseSource() {
       self.input_.reset();
       self.crypto_.reset();
-      self.dropSpill();
     }
   } closeSource{*this};
 
   bytesRead_ = 0;
   sourceSize_ = 0;
   sourceName_ = spec;
-  std::string root = writer_.RootDir();
   const bool isDirectory = IsDirectorySpec(spec);
+  if (!describe(header, spec, isDirectory) || !claimName(header, spec, isDirectory))
+    return false;
+  writeEntry(header, spec, isDirectory);
+  return true;
+}
+
+bool EntryWriter::describe(TZipHeaderInfo& header, const std::string& spec, bool isDirectory) {
   if (isDirectory) {
     setDirectoryTime(header, spec);
     header.UncompressedSize = 0;
@@ -58,50 +63,46 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
   } else {
     if (!platform::fileExists(spec)) {
       // Gone since the list was made, or a folder given without a wildcard.
-      writer_.reportLeftOut(spec, false);
+      run_.ReportTrouble(spec, false);
       return false;
     }
     header.ExternalAttributes = static_cast<std::uint32_t>(platform::fileAttributes(spec));
     if (!openSource(spec)) {
-      writer_.reportLeftOut(spec, false);
+      run_.ReportTrouble(spec, false);
       return false;
     }
     header.FileDateTime = platform::fileDosTime(spec);
     sourceSize_ = input_->Size();
-    if (run_.multi)
-      CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(sourceSize_), spec);
+    CheckFileSize(run_.Limits(), static_cast<std::uint64_t>(sourceSize_), spec);
     header.SetSizes(0, static_cast<std::uint64_t>(sourceSize_));
   }
 
-  std::string fname = spec;
-  if (writer_.Store83Names()) {
-    fname = ShortPathForm(fname);
-    if (!root.empty())
-      root = ShortPathForm(root);
-  }
-  OemRoundTrip(fname);
-  header.SetFileName(isDirectory ? std::string() : paths::ExtractFileName(fname));
-  header.LocalHeaderOffset = static_cast<std::uint32_t>(run_.Output().Position());
+  const StoredPath stored = StoredPathOf(spec, writer_.StoredNameRule());
+  shownName_ = stored.path;
+  header.SetFileName(stored.fileName);
+  // Where the entry would start now; the output sets it again where the entry lands.
+  header.LocalHeaderOffset = static_cast<std::uint32_t>(output_.Position());
   if (!isDirectory)
     header.InternalAttributes = kUnclassified;
   header.DiskNumberStart = static_cast<std::uint16_t>(writer_.ActiveDisk());
-  if (writer_.StorePaths()) {
-    header.SetDirectory(StoredDirectory(
-        fname, {writer_.StorePaths(), writer_.RelativePaths(), writer_.StoreVolumes(), root}));
-  }
+  if (writer_.StorePaths())
+    header.SetDirectory(stored.directory);
   // A directory entry whose directory is not stored would have no name at all.
   if (header.FileNameLength == 0)
     return false;
   if (NeedsUtf8Flag(header.Directory() + header.FileName()))
     header.Flags |= kFlagUtf8Name;
+  return true;
+}
 
+bool EntryWriter::claimName(TZipHeaderInfo& header, const std::string& spec, bool isDirectory) {
   if (run_.NameTaken(header.Directory(), header.FileName())) {
-    leaveOut(spec, fname, !isDirectory);
+    leaveOut(spec, !isDirectory);
     return false;
   }
   bool skip = false;
   if (writer_.OnStartZip)
-    writer_.OnStartZip(writer_, fname, header, skip);
+    writer_.OnStartZip(writer_, shownName_, header, skip);
   if (skip) {
     if (!isDirectory)
       run_.totalBytes -= sourceSize_;
@@ -109,35 +110,22 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
   }
   // The handler may have renamed the entry onto a name the archive already holds.
   if (header.FileNameLength == 0 || run_.NameTaken(header.Directory(), header.FileName())) {
-    leaveOut(spec, fname, !isDirectory);
+    leaveOut(spec, !isDirectory);
     return false;
   }
   run_.CheckRoomForEntry();
+  return true;
+}
 
-  if (run_.multi) {
-    if (!isDirectory) {
-      openSpill();
-      writeData(header);
-      finishSpill();
-    }
-    run_.multi->PlaceEntry(header, spill_.get());
-    dropSpill();
-  } else {
-    UseZip64Beyond(writer_.Limits(), header);
-    if (!isDirectory &&
-        ReservesLocalZip64(writer_.Limits(), static_cast<std::uint64_t>(sourceSize_)))
-      header.SetLocalZip64Sizes(true);
-    header.WriteLocalHeader(run_.Output());
-    if (!isDirectory) {
-      writeData(header);
-      CheckSizesFitLocalHeader(writer_.Limits(), header, spec);
-      rewriteLocalHeader(header);
-    }
-  }
+void EntryWriter::writeEntry(TZipHeaderInfo& header, const std::string& spec, bool isDirectory) {
+  EntryData data;
+  if (!isDirectory)
+    data.write = [this, &header](TStream& out) { writeData(header, out); };
+  output_.PlaceEntry(header, data);
   if (isDirectory) {
     if (writer_.OnEndZip)
-      writer_.OnEndZip(writer_, fname, 0, 0, 0);
-    return true;
+      writer_.OnEndZip(writer_, shownName_, 0, 0, 0);
+    return;
   }
   input_.reset();
   if (writer_.ResetArchiveBitOnZip()) {
@@ -149,11 +137,10 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     }
   }
   if (writer_.OnEndZip) {
-    writer_.OnEndZip(writer_, fname, static_cast<std::uint32_t>(header.Size()),
+    writer_.OnEndZip(writer_, shownName_, static_cast<std::uint32_t>(header.Size()),
                      static_cast<std::uint32_t>(header.PackedSize()),
-                     static_cast<std::uint32_t>(run_.Output().Position()));
+                     static_cast<std::uint32_t>(output_.Position()));
   }
-  return true;
 }
 
 bool EntryWriter::openSource(const std::string& spec) {
@@ -178,25 +165,26 @@ void EntryWriter::setDirectoryTime(TZipHeaderInfo& header, const std::string& sp
   header.FileDateTime = find.ok() ? find.current().dosTime : platform::currentDosTime();
 }
 
-void EntryWriter::leaveOut(const std::string& spec, const std::string& fname, bool isFile) {
+void EntryWriter::leaveOut(const std::string& spec, bool isFile) {
   if (writer_.OnSkippingFile) {
     bool retry = false; // ignored: the name stays taken
-    writer_.OnSkippingFile(writer_, TSkipReason::srDuplicate, fname, -1, retry);
+    writer_.OnSkippingFile(writer_, TSkipReason::srDuplicate, shownName_, -1, retry);
   }
   // A second directory entry of one name loses nothing; a second file loses its data.
   if (isFile) {
-    writer_.reportLeftOut(spec, TLeftOutReason::lrNameTaken);
+    run_.ReportLeftOut(spec, TLeftOutReason::lrNameTaken);
     run_.totalBytes -= sourceSize_;
   }
 }
 
-void EntryWriter::writeData(TZipHeaderInfo& header) {
+void EntryWriter::writeData(TZipHeaderInfo& header, TStream& out) {
+  dataOut_ = &out;
   std::uint32_t passCrc = 0;
   if (!writer_.EncryptionPassword.empty()) {
     passCrc = sourceCrc();
     crypto_.emplace(writer_.EncryptionPassword);
     const ZipCrypto::Header head = crypto_->MakeHeader(passCrc);
-    dataOut().Write(head.data(), static_cast<std::int64_t>(head.size()));
+    out.Write(head.data(), static_cast<std::int64_t>(head.size()));
   }
 
   crc_ = deflate::kCrcPreset;
@@ -223,7 +211,9 @@ void EntryWriter::writeData(TZipHeaderInfo& header) {
     header.Flags |= kFlagEncrypted;
     packed += ZipCrypto::kHeaderSize;
   }
+  // Each size in its classic field, or in the 64-bit field the output asked for past the limit.
   header.SetSizes(packed, size);
+  dataOut_ = nullptr;
 }
 
 void EntryWriter::storeData() {
@@ -238,49 +228,11 @@ std::uint32_t EntryWriter::sourceCrc() {
   std::int64_t total = 0;
   while (const std::int64_t got = input_->Read(block.data(), kCrcPassBlock)) {
     total += got;
-    if (run_.multi)
-      CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(total), sourceName_);
+    CheckFileSize(run_.Limits(), static_cast<std::uint64_t>(total), sourceName_);
     crc = deflate::update_crc(crc, block.data(), static_cast<std::size_t>(got));
   }
-  input_->Seek(0, 0);
+  input_->Seek(0, soBeginning);
   return ~crc;
-}
-
-void EntryWriter::rewriteLocalHeader(TZipHeaderInfo& header) {
-  TStream& out = run_.Output();
-  const std::int64_t end = out.Position();
-  out.Seek(static_cast<std::int64_t>(header.HeaderOffset()), 0);
-  header.WriteLocalHeader(out);
-  out.Seek(end, 0);
-}
-
-TStream& EntryWriter::dataOut() {
-  return spillOut_ ? static_cast<TStream&>(*spillOut_) : run_.Output();
-}
-
-void EntryWriter::openSpill() {
-  spillName_ = MakeTempFileName(writer_.tempFolder());
-  spill_ = std::make_unique<TLFNFileStream>(spillName_, StreamBufferSize, writer_.FlushFilesOnClose,
-                                            fmCreate);
-  spillOut_ = std::make_unique<ArchiveOutput>(*spill_, writer_.Limits());
-}
-
-void EntryWriter::finishSpill() {
-  spillOut_.reset();
-  // Data still in the buffer must reach the file before it is copied, or be reported lost.
-  try {
-    spill_->Flush();
-  } catch (const EStreamError&) {
-    throw ENotEnoughRoom();
-  }
-}
-
-void EntryWriter::dropSpill() {
-  spillOut_.reset();
-  spill_.reset();
-  if (!spillName_.empty())
-    platform::deleteFile(spillName_);
-  spillName_.clear();
 }
 
 std::uint32_t EntryWriter::read(std::uint8_t* destination, std::uint32_t count) {
@@ -289,15 +241,13 @@ std::uint32_t EntryWriter::read(std::uint8_t* destination, std::uint32_t count) 
     return 0;
   bytesRead_ += got;
   // A file that grows past the limit while it is read cannot be described either.
-  if (run_.multi)
-    CheckFileSize(writer_.Limits(), static_cast<std::uint64_t>(bytesRead_), sourceName_);
+  CheckFileSize(run_.Limits(), static_cast<std::uint64_t>(bytesRead_), sourceName_);
   run_.bytesDone += got;
   if (writer_.OnFilePercentDone) {
     // The 64-bit form gives the same values and stays right for files of 2 GiB and more.
-    std::int32_t percent = Percent64(bytesRead_, sourceSize_);
-    if (writer_.MultiZipInfo().MultiMode != TMultiMode::mmNone)
-      percent /= 2;
-    writer_.OnFilePercentDone(writer_, percent);
+    // Reading is the first of the file's passes through the run.
+    writer_.OnFilePercentDone(writer_,
+                              Percent64(bytesRead_, sourceSize_) / output_.PassesPerByte());
   }
   if (writer_.OnTotalPercentDone) {
     writer_.OnTotalPercentDone(writer_, Percent64(run_.bytesDone, run_.totalBytes));
@@ -314,8 +264,8 @@ void EntryWriter::write(const std::uint8_t* buffer, std::uint32_t count) {
     crypto_->Encrypt(buffer, cipher_.data(), count);
     data = cipher_.data();
   }
-  dataOut().Write(data, count);
-  writer_.pumpAndCheckCancel();
+  dataOut_->Write(data, count);
+  run_.PumpAndCheckCancel();
 }
 
 } // namespace larkspur::zip

@@ -67,7 +67,7 @@ std::vector<std::string> FileListExpander::checkExplicit(std::vector<std::string
       } else {
         if (writer_.OnNoSuchFile)
           writer_.OnNoSuchFile(writer_, spec);
-        writer_.reportLeftOut(spec, false);
+        run_.ReportTrouble(spec, false);
         continue;
       }
     }
@@ -102,7 +102,7 @@ void FileListExpander::searchWildcard(std::string entry, std::vector<std::string
     mask = "*";
 
   TDirSearch search(directory, recurse, mask,
-                    [this](const std::string& folder) { writer_.reportLeftOut(folder, true); });
+                    [this](const std::string& folder) { run_.ReportTrouble(folder, true); });
   for (;;) {
     platform::FindData found;
     std::string path;
@@ -118,7 +118,7 @@ void FileListExpander::searchWildcard(std::string entry, std::vector<std::string
     }
     if (excluded(path))
       continue;
-    writer_.pumpAndCheckCancel();
+    run_.PumpAndCheckCancel();
     if (SameFileName(path, writer_.ZipName()) || IsTempArchiveOf(path, writer_.ZipName()))
       continue; // never the archive itself, nor another run's version of it being written
     if (writer_.SkipIfArchiveBitNotSet() &&
@@ -137,14 +137,13 @@ bool FileListExpander::excluded(const std::string& path) const {
 }
 
 bool FileListExpander::notInArchive(const std::string& path) const {
-  return archiveKeys_.count(writer_.storageKey(path)) == 0;
+  const StoredPath stored = StoredPathOf(path, writer_.StoredNameRule());
+  return archiveKeys_.count(EntryKey(stored.directory, stored.fileName)) == 0;
 }
 
 void FileListExpander::count(std::uint64_t size, const std::string& path) {
-  // Refused here, before the archive is touched, rather than half-way through writing it; an
-  // archive in one file takes it with 64-bit fields.
-  if (writer_.MultiZipInfo().MultiMode != TMultiMode::mmNone)
-    CheckFileSize(writer_.Limits(), size, path);
+  // Refused here, before the archive is touched, rather than half-way through writing it.
+  CheckFileSize(run_.Limits(), size, path);
   run_.totalBytes += static_cast<std::int64_t>(size);
 }
 

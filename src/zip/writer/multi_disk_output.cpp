@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "zip/format/lfn_file_stream.h"
 #include "zip/format/zfc_config.h"
 #include "zip/format/zip_helpers.h"
-#include "zip/writer/block_output.h"
-#include "zip/writer/span_output.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
@@ -27,12 +26,40 @@ constexpr std::int64_t kCopyChunk = 65536;
 static_assert(kProgressChunk <= kCopyChunk);
 // Disk numbers are 16-bit fields.
 constexpr int kMaxDisk = 0xFFFF;
-// SaveOnFirstDisk's reserve: per file a central header with a typical name, with and without a
-// stored path, then the end record and a margin.
-constexpr std::int64_t kReservePerPathEntry = 83;
-constexpr std::int64_t kReservePerNameEntry = 58;
-constexpr std::int64_t kReserveEndRecord = 22;
-constexpr std::int64_t kReserveMargin = 2048;
+
+// An entry's data on its way to the disks: a temporary file that goes when the entry is placed.
+class SpillFile {
+public:
+  SpillFile(const std::string& folder, bool flushOnClose, const ZipLimits& limits)
+      : name_(MakeTempFileName(folder)),
+        file_(std::make_unique<TLFNFileStream>(name_, StreamBufferSize, flushOnClose, fmCreate)),
+        out_(std::make_unique<ArchiveOutput>(*file_, limits)) {}
+  ~SpillFile() {
+    out_.reset();
+    file_.reset();
+    platform::deleteFile(name_);
+  }
+  SpillFile(const SpillFile&) = delete;
+  SpillFile& operator=(const SpillFile&) = delete;
+
+  TStream& Output() { return *out_; }
+  // The data written, to be read back. Data still in the buffer must reach the file before it
+  // is copied, or be reported lost.
+  TStream& Finished() {
+    out_.reset();
+    try {
+      file_->Flush();
+    } catch (const EStreamError&) {
+      throw ENotEnoughRoom();
+    }
+    return *file_;
+  }
+
+private:
+  std::string name_;
+  std::unique_ptr<TLFNFileStream> file_;
+  std::unique_ptr<ArchiveOutput> out_;
+};
 
 std::string tooSmallMessage(std::int64_t room, std::int64_t size) {
   return writer_text::kDiskTooSmall1 + std::to_string(room) + writer_text::kDiskTooSmall2 +
@@ -47,51 +74,41 @@ std::string DiskNumberText(int number) {
   return digits;
 }
 
-int MultiDiskOutput::activeDisk() const {
-  return writer_.activeDisk_;
-}
-
 void MultiDiskOutput::setActiveDisk(int disk) {
   if (disk > kMaxDisk)
     throw EZipLimit(writer_text::kTooManyDisks);
-  writer_.activeDisk_ = disk;
+  activeDisk_ = disk;
 }
 
 std::int64_t MultiDiskOutput::RoomLeft() {
-  return room_ - run_.Output().Position();
+  return room_ - file_->Stream().Position();
 }
 
-std::string MultiDiskOutput::Start() {
+void MultiDiskOutput::Check() {
   // Nothing is carried over in this mode, so an existing file of that name would be lost.
   if (platform::fileExists(writer_.ZipName()))
     throw EWriterMode(writer_text::kMultiDiskExists + writer_.ZipName());
   checkSettings();
-  growSaveOnFirstDisk();
-  room_ = firstRoom();
-  return firstName();
 }
 
-void MultiDiskOutput::growSaveOnFirstDisk() {
-  TMultiZipInfo& info = writer_.multiZipInfo_;
-  if (!info.SaveZipInfoOnFirstDisk)
-    return;
-  // The reserve is this call's: it starts from the configured value, not from what an earlier
-  // call grew it to (a value the host set since then counts as configured).
-  if (info.SaveOnFirstDisk != writer_.grownSaveOnFirstDisk_)
-    writer_.saveOnFirstDiskBase_ = info.SaveOnFirstDisk;
-  const std::int64_t perEntry = writer_.StorePaths() ? kReservePerPathEntry : kReservePerNameEntry;
-  const std::int64_t reserve = static_cast<std::int64_t>(writer_.FilesList.size()) * perEntry +
-                               writer_.saveOnFirstDiskBase_ + kReserveEndRecord +
-                               writer_.EndRecord().CommentLength + kReserveMargin;
-  info.SaveOnFirstDisk = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(reserve, 0, std::numeric_limits<std::int32_t>::max()));
-  writer_.grownSaveOnFirstDisk_ = info.SaveOnFirstDisk;
+void MultiDiskOutput::Open() {
+  room_ = firstRoom();
+  openFile(firstName());
+}
+
+void MultiDiskOutput::openFile(const std::string& name) {
+  file_.emplace(name, OutputFile::Mode::Create, writer_.FlushFilesOnClose, run_.Limits());
+  fileName_ = name;
 }
 
 void MultiDiskOutput::changeDisk() {
-  run_.CloseOutput();
+  file_->Close();
+  file_.reset();
+  // A finished disk is kept: the failure path deletes only the file open at the time (none,
+  // until the next disk's file exists).
+  fileName_.clear();
   const std::string name = nextDisk();
-  run_.OpenNextOutput(name);
+  openFile(name);
   run_.EndRecord().EntriesOnThisDisk = 0;
 }
 
@@ -104,13 +121,18 @@ void MultiDiskOutput::keepWhole(std::int64_t size, bool wantMore) {
     throw EWriterMode(tooSmallMessage(RoomLeft(), size));
 }
 
-void MultiDiskOutput::PlaceEntry(TZipHeaderInfo& header, TStream* spill) {
+void MultiDiskOutput::PlaceEntry(TZipHeaderInfo& header, const EntryData& data) {
+  std::optional<SpillFile> spill;
+  if (data.write) {
+    spill.emplace(spillFolder_, writer_.FlushFilesOnClose, run_.Limits());
+    data.write(spill->Output());
+  }
+  TStream* spilled = spill ? &spill->Finished() : nullptr;
   keepWhole(header.LocalHeaderSize(), true);
   header.DiskNumberStart = static_cast<std::uint16_t>(activeDisk());
-  header.LocalHeaderOffset = static_cast<std::uint32_t>(run_.Output().Position());
-  header.WriteLocalHeader(run_.Output());
-  if (spill)
-    copyData(*spill, spill->Size(), static_cast<std::uint32_t>(header.UncompressedSize));
+  header.WriteLocalHeader(file_->Stream());
+  if (spilled)
+    copyData(*spilled, spilled->Size(), static_cast<std::uint32_t>(header.UncompressedSize));
 }
 
 void MultiDiskOutput::copyData(TStream& spill, std::int64_t spillSize, std::int64_t uncompressed) {
@@ -137,7 +159,7 @@ void MultiDiskOutput::copyData(TStream& spill, std::int64_t spillSize, std::int6
     while (piece > 0) {
       const std::int64_t n = std::min(piece, chunk);
       spill.ReadBuffer(buffer.data(), n);
-      run_.Output().Write(buffer.data(), n);
+      file_->Stream().Write(buffer.data(), n);
       piece -= n;
       copied += n;
       run_.bytesDone += n;
@@ -146,19 +168,18 @@ void MultiDiskOutput::copyData(TStream& spill, std::int64_t spillSize, std::int6
                                   Percent64(uncompressed + copied, uncompressed + spillSize));
       if (totalEvent)
         writer_.OnTotalPercentDone(writer_, Percent64(run_.bytesDone, run_.totalBytes));
-      writer_.raiseIfCanceled();
+      run_.RaiseIfCanceled();
     }
     if (copied < spillSize || RoomLeft() <= 0)
       nextDataDisk();
   }
 }
 
-void MultiDiskOutput::WriteDirectory() {
-  TEndCentral& end = run_.EndRecord();
-  TStream& out = run_.Output();
-  end.CentralOffset = static_cast<std::uint32_t>(out.Position());
+void MultiDiskOutput::WriteDirectory(const TSortedZip& directory, TEndCentral& end) {
+  directory_ = &directory;
+  end_ = &end;
+  end.CentralOffset = static_cast<std::uint32_t>(file_->Stream().Position());
   end.CentralStartDisk = static_cast<std::uint16_t>(activeDisk());
-  const TSortedZip& directory = run_.Directory();
   std::int64_t centralSize = 0;
   int onThisDisk = 0;
   for (int i = 0; i < directory.ItemCount(); ++i) {
@@ -172,9 +193,10 @@ void MultiDiskOutput::WriteDirectory() {
         end.CentralStartDisk = static_cast<std::uint16_t>(activeDisk());
       }
     }
-    const std::int64_t before = run_.Output().Position();
-    header.WriteCentralHeader(run_.Output());
-    centralSize += run_.Output().Position() - before;
+    TStream& out = file_->Stream();
+    const std::int64_t before = out.Position();
+    header.WriteCentralHeader(out);
+    centralSize += out.Position() - before;
     ++onThisDisk;
   }
   end.CentralSize = static_cast<std::uint32_t>(centralSize);
@@ -185,18 +207,31 @@ void MultiDiskOutput::WriteDirectory() {
   end.ThisDisk = static_cast<std::uint16_t>(activeDisk());
   // The format's meaning: the central headers on the disk that holds the end record.
   end.EntriesOnThisDisk = static_cast<std::uint16_t>(onThisDisk);
-  end.WriteEndRecord(run_.Output());
+  end.WriteEndRecord(file_->Stream());
   afterEndRecord();
 }
 
 void MultiDiskOutput::Commit() {
-  run_.CloseOutput();
+  file_->Close();
+  file_.reset();
+  fileName_.clear();
   finish();
-  run_.committedOutput = true;
+  committed_ = true;
   if (writer_.OnTotalPercentDone)
     writer_.OnTotalPercentDone(writer_, 100);
-  if (writer_.multiZipInfo_.SaveZipInfoOnFirstDisk && run_.EndRecord().ThisDisk != 0)
+  if (writer_.MultiZipInfo().SaveZipInfoOnFirstDisk && end_->ThisDisk != 0)
     saveConfiguration();
+}
+
+void MultiDiskOutput::Discard() {
+  if (committed_)
+    return;
+  // Closed without a flush: nothing of it is kept.
+  file_.reset();
+  if (!fileName_.empty())
+    platform::deleteFile(fileName_);
+  fileName_.clear();
+  discardSet();
 }
 
 void MultiDiskOutput::saveConfiguration() {
@@ -234,16 +269,9 @@ void MultiDiskOutput::saveConfiguration() {
 }
 
 void MultiDiskOutput::writeConfiguration(TStream& out) {
-  const TSortedZip& directory = run_.Directory();
-  for (int i = 0; i < directory.ItemCount(); ++i)
-    directory.Get(i)->WriteCentralHeader(out);
-  run_.EndRecord().WriteEndRecord(out);
-}
-
-std::unique_ptr<MultiDiskOutput> MakeMultiDiskOutput(TZipWriter& writer, ZipRun& run) {
-  if (writer.MultiZipInfo().MultiMode == TMultiMode::mmSpan)
-    return std::make_unique<SpanOutput>(writer, run);
-  return std::make_unique<BlockOutput>(writer, run);
+  for (int i = 0; i < directory_->ItemCount(); ++i)
+    directory_->Get(i)->WriteCentralHeader(out);
+  end_->WriteEndRecord(out);
 }
 
 } // namespace larkspur::zip

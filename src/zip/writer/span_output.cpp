@@ -57,8 +57,10 @@ std::string DiskLabel(int disk) {
   return kLabelPrefix + DiskNumberText(disk);
 }
 
-SpanOutput::SpanOutput(TZipWriter& writer, ZipRun& run)
-    : MultiDiskOutput(writer, run), media_(writer.spanMedia()) {}
+SpanOutput::SpanOutput(TZipWriter& writer, ZipRun& run, int& activeDisk, std::string spillFolder,
+                       SpanMedia& media, std::function<void()> closeArchive)
+    : MultiDiskOutput(writer, run, activeDisk, std::move(spillFolder)), media_(media),
+      closeArchive_(std::move(closeArchive)) {}
 
 void SpanOutput::checkSettings() {
   media_.CheckAvailable(writer_.ZipName());
@@ -108,7 +110,7 @@ void SpanOutput::reachFirstDisk() {
 
 void SpanOutput::leaveFirstDisk() {
   // The configuration file is written, not read: the first disk's file is not kept open.
-  writer_.archiveStream_.reset();
+  closeArchive_();
   platform::showCursor(platform::CursorShape::Default);
 }
 

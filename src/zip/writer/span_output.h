@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,7 +35,10 @@ std::string DiskLabel(int disk);
 
 class SpanOutput final : public MultiDiskOutput {
 public:
-  SpanOutput(TZipWriter& writer, ZipRun& run);
+  // `media` is the drive; `closeArchive` lets go of the first disk's file once the configuration
+  // file is written.
+  SpanOutput(TZipWriter& writer, ZipRun& run, int& activeDisk, std::string spillFolder,
+             SpanMedia& media, std::function<void()> closeArchive);
 
 private:
   void checkSettings() override;
@@ -49,6 +53,7 @@ private:
   void labelDisk();
 
   SpanMedia& media_;
+  std::function<void()> closeArchive_;
   std::string diskFile_; // the file on the disk in the drive
 };
 

@@ -1,9 +1,10 @@
-// Stored directories, storage keys and pattern lists.
+// Stored names, directories, storage keys and pattern lists.
 #include "zip/writer/storage_name.h"
 
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "zip/format/wildcard_match.h"
+#include "zip/format/zip_helpers.h"
 
 namespace larkspur::zip {
 
@@ -37,6 +38,22 @@ std::string StoredDirectory(const std::string& path, const StorageRule& rule) {
       d.erase(0, 1);
   }
   return d.empty() ? d : paths::IncludeTrailingPathDelimiter(d);
+}
+
+StoredPath StoredPathOf(const std::string& spec, const StorageRule& rule) {
+  StorageRule named = rule;
+  std::string path = spec;
+  if (rule.shortNames) {
+    path = ShortPathForm(path);
+    if (!named.rootDir.empty())
+      named.rootDir = ShortPathForm(named.rootDir);
+  }
+  OemRoundTrip(path);
+  StoredPath stored;
+  stored.directory = StoredDirectory(path, named);
+  stored.fileName = paths::ExtractFileName(path);
+  stored.path = std::move(path);
+  return stored;
 }
 
 std::string EntryKey(const std::string& directory, const std::string& fileName) {

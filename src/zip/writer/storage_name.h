@@ -8,16 +8,29 @@
 
 namespace larkspur::zip {
 
-// The writer's path settings that decide a stored directory.
+// The writer's path settings that decide a stored name.
 struct StorageRule {
   bool storePaths = false;
   bool relativePaths = false;
   bool storeVolumes = false;
-  std::string rootDir; // empty or ending with a separator
+  std::string rootDir;     // empty or ending with a separator
+  bool shortNames = false; // Store83Names: paths in their short form
+};
+
+// Where a file is, or would be, stored.
+struct StoredPath {
+  std::string path;      // the file's path in the form the entry is named by, as events show it
+  std::string directory; // the stored directory (empty, or ending with a separator)
+  std::string fileName;  // empty for a folder's entry
 };
 
 // Whether a FilesList string names a directory entry: it ends with the path delimiter.
 bool IsDirectorySpec(const std::string& spec);
+
+// The one place a FilesList string becomes a stored name: the short form when asked for, the
+// code-page round trip, then the stored directory and the file name. The entry writer names new
+// entries by it, and the carry-over and freshen find existing entries by it.
+StoredPath StoredPathOf(const std::string& spec, const StorageRule& rule);
 
 // The directory stored for `path` (empty, or ending with a separator). `path` and the rule's
 // root are already in the form the entry is named by (short form, code-page round trip).

@@ -1,16 +1,15 @@
-// Zip from start to commit: expansion, the temporary file beside the archive (and the lock on
-// an archive being updated), carry-over, new entries, the directory, the commit that moves the
-// new archive into place in one step, and the clean-up that runs whatever happened.
+// Zip from start to commit, step by step: the list expanded, the output created, the old
+// entries carried over, the new files added, the directory written, the output committed, and
+// the clean-up that runs whatever happened.
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "zip/format/zip_helpers.h"
 #include "zip/writer/carry_over.h"
 #include "zip/writer/entry_writer.h"
 #include "zip/writer/file_list_expansion.h"
-#include "zip/writer/multi_disk_output.h"
-#include "zip/writer/temp_archive.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/writer_texts.h"
+#include "zip/writer/zip_output.h"
 #include "zip/writer/zip_run.h"
 #include "zip/writer/zip_writer.h"
 
@@ -48,38 +47,6 @@ std::int32_t TZipWriter::runZip() {
   }
 }
 
-void TZipWriter::tellUser(const std::string& text) {
-  if (OnMessage)
-    OnMessage(*this, text);
-  else
-    platform::messageBox(text, writer_text::kLeftoverCaption,
-                         platform::mbOk | platform::mbIconWarning);
-}
-
-void TZipWriter::startSingleFile(ZipRun& run) {
-  // A copy left alone is mentioned once, not at every item the dialog adds.
-  const bool mentionParked = !SameFileName(parkedCopyMentioned_, ZipName());
-  for (const std::string& line : ClearLeftovers(ZipName(), mentionParked))
-    tellUser(line);
-  if (platform::fileExists(ParkedCopyName(ZipName())))
-    parkedCopyMentioned_ = ZipName();
-  run.updating = platform::fileExists(ZipName());
-  if (run.updating) {
-    run.lock.emplace(ZipName(), [this](const std::string& text) { tellUser(text); });
-    if (!run.lock->Held()) {
-      raiseIfCanceled();
-      throw EArchiveBusy(writer_text::kArchiveInUse + ZipName());
-    }
-    // Another run may have replaced the archive since this writer last read or wrote it, with
-    // a file of the same time and size; carrying over by stale offsets would corrupt entries.
-    // Only a pending comment change keeps the directory it was made in.
-    if (!EndRecord().Modified)
-      dropDirectory();
-  }
-  run.temp = std::make_unique<TempArchive>(ZipName());
-  run.outputName = run.temp->Name();
-}
-
 std::int32_t TZipWriter::runOnce() {
   CancelRequested = false;
   if (blankName(ZipName())) {
@@ -91,9 +58,13 @@ std::int32_t TZipWriter::runOnce() {
   KeepZipOpen = true;
   SortDirectory(TZipSortMode::ByNone);
   activeDisk_ = 0;
-  ZipRun run(*this);
+  // The classic limits refuse only what a split archive cannot hold; one file holds it in 64-bit
+  // fields, past the same limits (SingleFileOutput).
+  ZipRun run(multiZipInfo_.MultiMode == TMultiMode::mmNone ? kNoClassicLimits : limits_,
+             runHooks());
   if (dispose_)
     run.disposeList.emplace();
+  std::unique_ptr<ZipOutput> output;
   bool committed = false;
   // Whatever happened: the settings come back, the archive closes, FilesList is emptied.
   auto cleanUp = [&] {
@@ -107,62 +78,36 @@ std::int32_t TZipWriter::runOnce() {
   try {
     if (!FilesList.empty())
       FileListExpander(*this, run).Run();
-    if (multiZipInfo_.MultiMode != TMultiMode::mmNone) {
-      // A split archive is always written anew, disk after disk.
-      run.multi = MakeMultiDiskOutput(*this, run);
-      run.outputName = run.multi->Start();
-    } else {
-      startSingleFile(run);
-    }
-    if (run.updating) {
+    output = createOutput(run);
+    const bool updating = output->Updates();
+    if (updating) {
       OpenArchive();
       // The entries of a split archive lie on other disks than the one open: copied from here,
       // they would take another entry's bytes.
       if (DiskCount() > 1)
         throw EWriterMode(writer_text::kSplitArchiveNotUpdatable + ZipName());
     }
-    run.CreateOutput(run.outputName);
-    initEndRecord(run);
+    initEndRecord(run, updating);
 
-    EntryWriter entries(*this, run);
-    if (run.updating)
-      CarryOver(*this, run, entries).Run();
-    if (!FilesList.empty()) {
-      bool stopNow = false;
-      if (OnStartZipInfo) {
-        OnStartZipInfo(*this, static_cast<std::int32_t>(FilesList.size()), run.totalBytes,
-                       run.EndRecord(), stopNow);
-      }
-      if (stopNow)
-        throw EUserCanceled(writer_text::kUserCanceledZip);
-      // Every byte is read from its file once and copied from its spill file once.
-      if (run.multi)
-        run.totalBytes *= 2;
-      // A copy: the list must not change under the loop, whatever the events do.
-      const std::vector<std::string> specs = FilesList;
-      for (const std::string& spec : specs) {
-        auto header = std::make_unique<TZipHeaderInfo>();
-        if (entries.ZipOneFile(*header, spec))
-          run.AddWrittenEntry(std::move(header), spec);
-      }
-    }
-    if (!createEmptyArchive_ && !run.updating && !run.multi && run.count == 0) {
-      // Nothing went in: no archive at all, rather than one of its end record alone.
+    EntryWriter entries(*this, run, *output);
+    if (updating)
+      CarryOver(*this, run, entries, *output).Run();
+    addFiles(run, *output, entries);
+    if (!createEmptyArchive_ && !updating && run.count == 0) {
+      // Nothing went in: no archive at all (nor a set of disks), rather than one of its end
+      // record alone.
       run.ReleaseBuffers();
-      run.DiscardOutput();
+      output->Discard();
       cleanUp();
       return 0;
     }
-    if (run.multi)
-      run.multi->WriteDirectory();
-    else
-      run.WriteDirectory();
-    commit(run, sortMode);
+    output->WriteDirectory(run.Directory(), run.EndRecord());
+    commit(run, *output, sortMode);
     committed = true;
   } catch (...) {
     run.ReleaseBuffers();
-    if (!run.committedOutput)
-      run.DiscardOutput();
+    if (output)
+      output->Discard();
     cleanUp();
     throw;
   }
@@ -170,12 +115,32 @@ std::int32_t TZipWriter::runOnce() {
   return run.count;
 }
 
-void TZipWriter::initEndRecord(ZipRun& run) {
-  if (!run.updating && !EndRecord().Modified)
+void TZipWriter::addFiles(ZipRun& run, const ZipOutput& output, EntryWriter& entries) {
+  if (FilesList.empty())
+    return;
+  bool stopNow = false;
+  if (OnStartZipInfo) {
+    OnStartZipInfo(*this, static_cast<std::int32_t>(FilesList.size()), run.totalBytes,
+                   run.EndRecord(), stopNow);
+  }
+  if (stopNow)
+    throw EUserCanceled(writer_text::kUserCanceledZip);
+  run.totalBytes *= output.PassesPerByte();
+  // A copy: the list must not change under the loop, whatever the events do.
+  const std::vector<std::string> specs = FilesList;
+  for (const std::string& spec : specs) {
+    auto header = std::make_unique<TZipHeaderInfo>();
+    if (entries.ZipOneFile(*header, spec))
+      run.AddWrittenEntry(std::move(header), spec);
+  }
+}
+
+void TZipWriter::initEndRecord(ZipRun& run, bool updating) {
+  if (!updating && !EndRecord().Modified)
     return;
   TEndCentral& end = run.EndRecord();
   end.Assign(EndRecord());
-  if (run.updating && end.CommentLength != 0 && !end.Comment())
+  if (updating && end.CommentLength != 0 && !end.Comment())
     end.SetComment(ArchiveComment());
   end.EntriesOnThisDisk = 0;
   end.TotalEntries = 0;
@@ -190,17 +155,11 @@ std::string TZipWriter::tempFolder() const {
   return platform::tempDirectory();
 }
 
-void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
+void TZipWriter::commit(ZipRun& run, ZipOutput& output, TZipSortMode sortMode) {
   run.ReleaseBuffers();
   // Taken before the first disk may be asked back for the configuration file.
   const int lastDisk = activeDisk_;
-  if (run.multi) {
-    run.multi->Commit();
-  } else {
-    run.CloseOutput();
-    placeArchive(run);
-  }
-  run.committedOutput = true;
+  output.Commit();
   if (run.disposeList)
     disposeFiles(*run.disposeList);
 
@@ -211,24 +170,6 @@ void TZipWriter::commit(ZipRun& run, TZipSortMode sortMode) {
   archiveTime_ = ArchiveStampOf(ZipName());
   SortDirectory(sortMode);
   diskCount_ = lastDisk + 1;
-}
-
-void TZipWriter::placeArchive(ZipRun& run) {
-  if (!run.updating) {
-    // Refuses to replace: of two runs creating one archive, only one can succeed here.
-    if (!run.temp->PlaceAsNew(ZipName()))
-      throw EArchiveCreatedMeanwhile(writer_text::kArchiveCreatedMeanwhile + ZipName());
-    return;
-  }
-  const std::string name = ZipName();
-  ClearArchive();
-  TZipReader::SetZipName(name);
-  // Where the archive cannot be replaced while open, the lock's handle must go first; the
-  // replace then fails cleanly if another run opened it in between.
-  if (!platform::kCanMoveOpenFiles)
-    run.lock.reset();
-  run.temp->PlaceOver(name);
-  run.lock.reset();
 }
 
 void TZipWriter::disposeFiles(const std::vector<std::string>& files) {

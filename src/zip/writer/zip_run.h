@@ -1,9 +1,11 @@
-// The state of one Zip call: the output file and its guard, the new directory in written order,
-// the name index that refuses a second entry of one name, the new end record, the counters and
-// the compressor's work areas. It lives from the start of the operation to its commit or failure.
+// The state of one Zip call: the new directory in written order, the name index that refuses a
+// second entry of one name, the new end record, the counters, the compressor's work areas, and
+// what the call's steps ask of the writer beyond its public settings (the cancel test, reports of
+// files left out). It lives from the start of the operation to its commit or failure.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,35 +13,30 @@
 
 #include "deflate/deflate_buffers.h"
 #include "zip/format/end_central.h"
-#include "zip/format/lfn_file_stream.h"
 #include "zip/format/sorted_zip.h"
 #include "zip/format/zip_header_info.h"
-#include "zip/writer/archive_lock.h"
-#include "zip/writer/archive_output.h"
-#include "zip/writer/temp_archive.h"
+#include "zip/writer/writer_events.h"
+#include "zip/writer/zip_limits.h"
 
 namespace larkspur::zip {
 
-class TZipWriter;
-class MultiDiskOutput;
+// The writer's own operations a step of Zip may need.
+struct RunHooks {
+  // Lets the host process messages when allowed, then raises EUserCanceled on a cancel request.
+  std::function<void()> pumpAndCheckCancel;
+  // The cancel test alone, where messages are not processed (raw copies).
+  std::function<void()> raiseIfCanceled;
+  // Fires OnLeftOut for `path` with the reason the system gives (`folder`: it was to be listed).
+  std::function<void(const std::string& path, bool folder)> reportTrouble;
+  // Fires OnLeftOut for `path` with `reason`.
+  std::function<void(const std::string& path, TLeftOutReason reason)> reportLeftOut;
+};
 
 class ZipRun {
 public:
-  explicit ZipRun(TZipWriter& writer);
-  ~ZipRun();
+  ZipRun(const ZipLimits& limits, RunHooks hooks);
   ZipRun(const ZipRun&) = delete;
   ZipRun& operator=(const ZipRun&) = delete;
-
-  // Opens the output (the temporary file, or a multi-disk set's first file, created or
-  // emptied) and creates the empty directory structures.
-  void CreateOutput(const std::string& name);
-  // Creates the next output file of a multi-disk set once CloseOutput finished the last one.
-  void OpenNextOutput(const std::string& name);
-  // Flushes and closes the output; raises ENotEnoughRoom when the last bytes did not fit.
-  void CloseOutput();
-  // Closes the output without flushing and deletes the output file, and for a multi-disk set
-  // every file this run finished (the failure path).
-  void DiscardOutput();
 
   // Whether the new archive already holds an entry of this directory and file name (compared
   // without regard to case), other than a case variant beside the entry being replaced.
@@ -54,41 +51,37 @@ public:
   // foreign archive may hold) and appended, not counted.
   void AddKeptEntry(std::unique_ptr<TZipHeaderInfo> header);
 
-  // The central directory and the end record, at the current output position.
-  void WriteDirectory();
-
-  // Hands the new directory and end record over to the writer (after a commit).
+  // Hands the new directory over to the writer (after a commit).
   std::unique_ptr<TSortedZip> TakeDirectory() { return std::move(newDirectory_); }
   const TSortedZip& Directory() const { return *newDirectory_; }
 
-  TStream& Output() { return *output_; }
   TEndCentral& EndRecord() { return newEnd_; }
   deflate::TDeflateBuffers& Buffers();
   void ReleaseBuffers() { buffers_.reset(); }
 
-  std::string outputName;
-  bool updating = false;
-  // A single-file archive is written here and moved into place at the commit.
-  std::unique_ptr<TempArchive> temp;
-  // Held by an update for its whole run.
-  std::optional<ArchiveLock> lock;
-  // The new archive is in place: a later failure must not delete it.
-  bool committedOutput = false;
+  const ZipLimits& Limits() const { return limits_; }
+  void PumpAndCheckCancel() const { hooks_.pumpAndCheckCancel(); }
+  void RaiseIfCanceled() const { hooks_.raiseIfCanceled(); }
+  void ReportTrouble(const std::string& path, bool folder) const {
+    hooks_.reportTrouble(path, folder);
+  }
+  void ReportLeftOut(const std::string& path, TLeftOutReason reason) const {
+    hooks_.reportLeftOut(path, reason);
+  }
+
+  // Entries written from files.
   std::int32_t count = 0;
   std::optional<std::vector<std::string>> disposeList;
   std::int64_t totalBytes = 0;
   std::int64_t bytesDone = 0;
-  // Set when the archive is split over disks or block files; null for a single file.
-  std::unique_ptr<MultiDiskOutput> multi;
 
 private:
   const TZipHeaderInfo* indexed(const std::string& directory, const std::string& fileName) const;
-  void openFile(const std::string& name);
+  void index(std::unique_ptr<TZipHeaderInfo> header);
 
-  TZipWriter& writer_;
+  const ZipLimits& limits_;
+  RunHooks hooks_;
   std::string replacing_;
-  std::unique_ptr<TLFNFileStream> file_;
-  std::unique_ptr<ArchiveOutput> output_;
   std::unique_ptr<TSortedZip> newDirectory_;
   std::unique_ptr<TSortedZip> nameIndex_;
   TEndCentral newEnd_;

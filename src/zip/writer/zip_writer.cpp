@@ -131,21 +131,8 @@ void TZipWriter::raiseIfCanceled() {
   }
 }
 
-std::string TZipWriter::storageKey(const std::string& spec) const {
-  return paths::LowerCaseAscii(storageName(spec));
-}
-
-std::string TZipWriter::storageName(const std::string& spec) const {
-  std::string root = RootDir();
-  std::string path = spec;
-  if (store83Names_) {
-    path = ShortPathForm(path);
-    if (!root.empty())
-      root = ShortPathForm(root);
-  }
-  OemRoundTrip(path);
-  return StoredDirectory(path, {storePaths_, relativePaths_, storeVolumes_, root}) +
-         paths::ExtractFileName(path);
+StorageRule TZipWriter::StoredNameRule() const {
+  return {storePaths_, relativePaths_, storeVolumes_, RootDir(), store83Names_};
 }
 
 } // namespace larkspur::zip

@@ -11,13 +11,17 @@
 
 #include "zip/format/zip_reader.h"
 #include "zip/writer/multi_zip_info.h"
+#include "zip/writer/storage_name.h"
 #include "zip/writer/writer_events.h"
 #include "zip/writer/zip_limits.h"
 
 namespace larkspur::zip {
 
 class ZipRun;
+class ZipOutput;
+class EntryWriter;
 class SpanMedia;
+struct RunHooks;
 
 class TZipWriter : public TZipReader {
 public:
@@ -88,6 +92,8 @@ public:
 
   // The format's field limits; lowered only by tests, which cannot write 4 GiB.
   const ZipLimits& Limits() const { return limits_; }
+  // The path settings that decide the name a file is stored under.
+  StorageRule StoredNameRule() const;
 
   // ---- Events, in the order one Zip fires them ----
   TZipFileEvent OnRecursingFile;
@@ -117,20 +123,20 @@ protected:
   void SetSpanMedia(std::shared_ptr<SpanMedia> media) { spanMedia_ = std::move(media); }
 
 private:
-  friend class ZipRun;
-  friend class FileListExpander;
-  friend class EntryWriter;
-  friend class CarryOver;
-  friend class MultiDiskOutput;
-  friend class SpanOutput;
-
   // Zip without OnZipComplete (also used to write a pending comment before a name change);
   // a first write that another run beat to the name is done again as an update.
   std::int32_t runZip();
   std::int32_t runOnce();
+  // The run's output, decided here once: a single file beside the archive, or a set of disks or
+  // block files. Raises before anything is written.
+  std::unique_ptr<ZipOutput> createOutput(ZipRun& run);
   // A single-file archive: leftovers cleared, the archive held when it exists, the temporary
   // file created.
-  void startSingleFile(ZipRun& run);
+  std::unique_ptr<ZipOutput> startSingleFile();
+  // SaveOnFirstDisk grown by this run's reserve for the directory.
+  void growSaveOnFirstDisk();
+  // What the run's steps may ask of the writer beyond its public face.
+  RunHooks runHooks();
   // Tells the user what the writer did on its own (leftovers cleared, a wait for another run).
   void tellUser(const std::string& text);
   // Lets the host process messages when allowed, then raises EUserCanceled when a cancel was
@@ -138,16 +144,12 @@ private:
   void pumpAndCheckCancel();
   // The cancel test alone, where messages are not processed (raw copies).
   void raiseIfCanceled();
-  // The key under which the file `spec` is, or would be, stored (see StorageKey).
-  std::string storageKey(const std::string& spec) const;
-  // The directory and file name `spec` is, or would be, stored under, in its own letter case.
-  std::string storageName(const std::string& spec) const;
   // Steps of Zip (zip_operation.cpp).
-  void initEndRecord(ZipRun& run);
+  void initEndRecord(ZipRun& run, bool updating);
+  // The new files of FilesList, each written after the entries so far.
+  void addFiles(ZipRun& run, const ZipOutput& output, EntryWriter& entries);
   std::string tempFolder() const;
-  void commit(ZipRun& run, TZipSortMode sortMode);
-  // Moves the finished temporary file into the archive's place.
-  void placeArchive(ZipRun& run);
+  void commit(ZipRun& run, ZipOutput& output, TZipSortMode sortMode);
   void disposeFiles(const std::vector<std::string>& files);
   SpanMedia& spanMedia();
   // Fires OnLeftOut for `path` with the reason the system gives (`folder`: it was to be listed).
