@@ -144,7 +144,9 @@ const Row kWriterOptions[] = {
      }},
     {{"--split", "SIZE", kWriters,
       "block files NAME.001, NAME.002 ... of SIZE bytes; k and m multiply by 1024 and "
-      "1048576; the last block is the name printed"},
+      "1048576; the last block is the name printed; split archives keep to the classic zip "
+      "limits and refuse files of 4 GiB or more and more than 65535 entries, which an archive "
+      "in one file holds with 64-bit fields"},
      setSplit},
     {{"--threads", "N", kWriters, "files compressed at once, 1-256; default: one per core"},
      setThreads},

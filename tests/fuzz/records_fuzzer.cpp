@@ -1,5 +1,6 @@
 // Arbitrary bytes as an archive: the end-record scan, the central directory it points to, the
-// local headers from the start, and every entry read written back and read again unchanged;
+// local headers from the start, and every entry read written back and read again unchanged
+// (its 64-bit values too);
 // the entries also go through the sorted lists in a mode the input picks.
 #include <cstdint>
 #include <memory>
@@ -47,6 +48,9 @@ void roundTrip(const TZipHeaderInfo& entry) {
   check(again.ReadCentralHeader(out));
   check(sameHeaderFields(again, entry) && again.ExternalAttributes == entry.ExternalAttributes &&
         again.LocalHeaderOffset == entry.LocalHeaderOffset);
+  // The 64-bit values are written back as they were read.
+  check(again.Size() == entry.Size() && again.PackedSize() == entry.PackedSize() &&
+        again.HeaderOffset() == entry.HeaderOffset());
 }
 
 constexpr int kMaxEntries = 2000; // keeps one run short; the lists are tested beyond that

@@ -22,7 +22,7 @@ std::string DirectoryDisagreement(const TEndCentral& end, const DirectoryExtent&
            std::to_string(read.entriesHeld);
   }
   // An empty file has no end record at all; a set's configuration file describes other files.
-  if (!read.singleFile || end.CommentPosition < static_cast<std::uint32_t>(kEndRecordSize))
+  if (!read.singleFile || end.CommentPosition < kEndRecordSize)
     return {};
   if (end.EntriesOnDisk() != end.EntryCount()) {
     return kCountedOnDisk1 + std::to_string(end.EntriesOnDisk()) + kCountedOnDisk2 +

@@ -56,6 +56,24 @@ std::int64_t TEndCentral::RecordSize() const {
   return kEndRecordSize + CommentLength;
 }
 
+void TEndCentral::SetDirectory(std::uint64_t entries, std::uint64_t size, std::uint64_t offset,
+                               std::uint64_t threshold, std::uint64_t countThreshold) {
+  const bool wideCount = entries >= countThreshold;
+  const bool wideSize = size >= threshold;
+  const bool wideOffset = offset >= threshold;
+  EntriesOnThisDisk = TotalEntries =
+      static_cast<std::uint16_t>(wideCount ? kZip64Marker16 : entries);
+  CentralSize = static_cast<std::uint32_t>(wideSize ? kZip64Marker32 : size);
+  CentralOffset = static_cast<std::uint32_t>(wideOffset ? kZip64Marker32 : offset);
+  ThisDisk = 0;
+  CentralStartDisk = 0;
+  if (!wideCount && !wideSize && !wideOffset) {
+    Zip64.reset();
+    return;
+  }
+  Zip64 = Zip64End{0, 0, entries, entries, size, offset, 0};
+}
+
 void TEndCentral::WriteEndRecord(TStream& stream) const {
   // The length written is that of the bytes that follow, so readers find the whole comment.
   if (comment_ && comment_->size() > static_cast<std::size_t>(kMaxFieldLength)) {
@@ -63,6 +81,8 @@ void TEndCentral::WriteEndRecord(TStream& stream) const {
   }
   const std::string_view comment =
       CommentLength != 0 && comment_ ? std::string_view(*comment_) : std::string_view();
+  if (Zip64)
+    WriteZip64EndAndLocator(stream, *Zip64);
   record::FieldWriter out;
   out.u32(Signature);
   out.u16(ThisDisk);
@@ -103,7 +123,7 @@ bool TEndCentral::LocateEndRecord(TStream& stream) {
     CentralSize = field.u32();
     CentralOffset = field.u32();
     CommentLength = field.u16();
-    CommentPosition = static_cast<std::uint32_t>(size - span + i + kEndRecordSize);
+    CommentPosition = size - span + i + kEndRecordSize;
     return true;
   }
   stream.SetPosition(start);

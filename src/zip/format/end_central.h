@@ -40,6 +40,15 @@ public:
   std::uint64_t DirectorySize() const { return Zip64 ? Zip64->centralSize : CentralSize; }
   std::uint64_t DirectoryOffset() const { return Zip64 ? Zip64->centralOffset : CentralOffset; }
 
+  // Sets the directory's entry count, size and offset for writing a single-file archive. A value
+  // its classic field cannot hold (a count from `countThreshold` on, a size or offset from
+  // `threshold` on) goes into a 64-bit end record, its classic field holding the marker;
+  // without such a value there is no 64-bit record. Tests lower the thresholds.
+  void SetDirectory(std::uint64_t entries, std::uint64_t size, std::uint64_t offset,
+                    std::uint64_t threshold = kZip64Marker32,
+                    std::uint64_t countThreshold = kZip64Marker16);
+
+  // The 64-bit end record and its locator when Zip64 is set, then the classic record.
   void WriteEndRecord(TStream& stream) const;
   // Finds the record nearest the end of the stream and takes its fields (not the comment).
   // An empty stream counts as an archive without entries. False, with the position put back,
@@ -54,9 +63,9 @@ public:
   std::uint32_t CentralSize;
   std::uint32_t CentralOffset;
   std::uint16_t CommentLength;
-  std::uint32_t CommentPosition;
+  std::int64_t CommentPosition; // 64 bits: an archive may pass 4 GiB
   bool Modified;
-  // The 64-bit end record before this one, when the archive has one (never written).
+  // The 64-bit end record before this one, when the archive has one or is to have one.
   std::optional<Zip64End> Zip64;
 
 private:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "zip/format/zip64_records.h"
 #include "zip/format/zip_header_info.h"
 #include "zip/format/zip_signatures.h"
 
@@ -15,8 +16,6 @@ namespace {
 constexpr int kLocalFlagsOffset = 6;
 constexpr int kLocalSizesOffset = 18;
 constexpr int kLocalNameLengthOffset = 26;
-// A size field that defers to a 64-bit extension says nothing about the size.
-constexpr std::uint32_t kSizeInExtension = 0xFFFFFFFF;
 
 // Reads exactly `length` bytes at `position`; false when the archive ends first.
 bool readAt(TStream& archive, std::int64_t position, void* buffer, std::int64_t length) {
@@ -53,7 +52,8 @@ std::optional<UncopyableEntry> FindUncopyableEntry(TStream& archive, const TSort
     const auto fail = [&](std::string reason) {
       return UncopyableEntry{displayName(entry), std::move(reason)};
     };
-    const std::int64_t offset = entry.LocalHeaderOffset;
+    const auto offset = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(entry.HeaderOffset(), static_cast<std::uint64_t>(dataEnd)));
     unsigned char fixed[kLocalHeaderSize];
     if (offset + kLocalHeaderSize > dataEnd || !readAt(archive, offset, fixed, kLocalHeaderSize) ||
         u32At(fixed, 0) != kLocalHeaderSignature) {
@@ -70,15 +70,35 @@ std::optional<UncopyableEntry> FindUncopyableEntry(TStream& archive, const TSort
     const bool sizesFollowData = (u16At(fixed, kLocalFlagsOffset) & kFlagDataDescriptor) != 0;
     const std::uint32_t packed = u32At(fixed, kLocalSizesOffset);
     const std::uint32_t size = u32At(fixed, kLocalSizesOffset + 4);
-    if (!sizesFollowData && packed != kSizeInExtension && size != kSizeInExtension &&
-        (packed != static_cast<std::uint32_t>(entry.CompressedSize) ||
-         size != static_cast<std::uint32_t>(entry.UncompressedSize))) {
-      return fail("its local header gives other sizes");
+    if (!sizesFollowData) {
+      // A size the local header defers to its 64-bit field is compared from there; without
+      // that field it says nothing about the size.
+      std::optional<std::uint64_t> localPacked = packed, localSize = size;
+      if (packed == kZip64Marker32 || size == kZip64Marker32) {
+        std::string extra(extraLength, '\0');
+        if (archive.Read(extra.data(), extraLength) != extraLength)
+          return fail("its local header is cut off");
+        const auto wide = DecodeZip64Extra(extra, {size, packed, 0, 0, false});
+        if (!wide)
+          return fail("its local header's 64-bit field is damaged");
+        if (packed == kZip64Marker32)
+          localPacked = wide->compressedSize;
+        if (size == kZip64Marker32)
+          localSize = wide->uncompressedSize;
+      }
+      if ((localPacked && *localPacked != entry.PackedSize()) ||
+          (localSize && *localSize != entry.Size())) {
+        return fail("its local header gives other sizes");
+      }
     }
+    // Every term is below 2^63: the offset is within the archive, the packed size checked.
+    const std::uint64_t packedSize = entry.PackedSize();
+    if (packedSize > static_cast<std::uint64_t>(dataEnd))
+      return fail("its data runs past the start of the directory");
     const std::int64_t dataStop = offset + kLocalHeaderSize +
                                   static_cast<std::int64_t>(localName.size()) + extraLength +
-                                  static_cast<std::uint32_t>(entry.CompressedSize);
-    if (i + 1 < count && dataStop > std::int64_t{entries.Get(i + 1)->LocalHeaderOffset})
+                                  static_cast<std::int64_t>(packedSize);
+    if (i + 1 < count && static_cast<std::uint64_t>(dataStop) > entries.Get(i + 1)->HeaderOffset())
       return fail("its data overlaps the next entry");
     if (dataStop > dataEnd)
       return fail("its data runs past the start of the directory");

@@ -44,6 +44,10 @@ public:
     u16(static_cast<std::uint16_t>(v >> 16));
   }
   void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+  void u64(std::uint64_t v) {
+    u32(static_cast<std::uint32_t>(v & 0xFFFFFFFF));
+    u32(static_cast<std::uint32_t>(v >> 32));
+  }
   void bytes(std::string_view text) { bytes_.append(text); }
 
   const std::string& data() const { return bytes_; }

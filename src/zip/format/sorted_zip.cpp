@@ -43,34 +43,27 @@ DateTime entryDate(const TZipHeaderInfo& entry) {
 }
 
 // 1 when the key's value is above the item's, else -1: equal values go after those present.
-int descending(std::int32_t item, std::int32_t key) {
-  const auto difference =
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(key) - static_cast<std::uint32_t>(item));
-  return difference > 0 ? 1 : -1;
-}
-
-// Offsets within 32 bits keep the order they always had (as signed values); those only a 64-bit
-// field can hold go after all of them. Every offset keeps its own place, so none looks a duplicate.
-std::int64_t offsetOrder(std::uint64_t offset) {
-  return offset <= 0xFFFFFFFFu ? std::int64_t{static_cast<std::int32_t>(offset)}
-                               : static_cast<std::int64_t>(offset);
+// Sizes as the archive means them: a 32-bit difference would put 3 GiB before 1 GiB.
+int descending(std::uint64_t item, std::uint64_t key) {
+  return key > item ? 1 : -1;
 }
 
 } // namespace
 
 int CompressionRate(const TZipHeaderInfo& entry) {
-  constexpr std::int64_t kPercent = 100;
-  const std::int64_t whole = entry.UncompressedSize;
-  if (whole <= 0)
+  constexpr std::uint64_t kPercent = 100;
+  // The sizes as the archive means them (a size of 2 GiB and more is no negative number).
+  const std::uint64_t whole = entry.Size();
+  if (whole == 0)
     return 0;
-  const std::int64_t part = std::int64_t{entry.CompressedSize} * kPercent;
-  // Floor division (the part may be negative in a damaged header), then halves to even.
-  std::int64_t quotient = part / whole;
-  std::int64_t remainder = part % whole;
-  if (remainder < 0) {
-    --quotient;
-    remainder += whole;
-  }
+  const std::uint64_t packed = entry.PackedSize();
+  // A packed size above the whole is 100% anyway; below it, times 100 stays within 64 bits.
+  if (packed >= whole)
+    return kPercent;
+  const std::uint64_t part = packed * kPercent;
+  std::uint64_t quotient = part / whole;
+  const std::uint64_t remainder = part % whole;
+  // Halves to even.
   if (2 * remainder > whole || (2 * remainder == whole && quotient % 2 != 0))
     ++quotient;
   return static_cast<int>(quotient < kPercent ? quotient : kPercent);
@@ -89,9 +82,9 @@ int TSortedZip::Compare(const TObject* itemKey, const TObject* searchKey) const 
   case TZipSortMode::ByDate:
     return entryDate(key) > entryDate(item) ? 1 : -1;
   case TZipSortMode::ByCompressedSize:
-    return descending(item.CompressedSize, key.CompressedSize);
+    return descending(item.PackedSize(), key.PackedSize());
   case TZipSortMode::ByUnCompressedSize:
-    return descending(item.UncompressedSize, key.UncompressedSize);
+    return descending(item.Size(), key.Size());
   case TZipSortMode::ByRate:
     return CompressionRate(key) - CompressionRate(item);
   case TZipSortMode::ByNone:
@@ -99,8 +92,10 @@ int TSortedZip::Compare(const TObject* itemKey, const TObject* searchKey) const 
       return item.DiskNumberStart - key.DiskNumberStart;
     }
     {
-      const std::int64_t itemOffset = offsetOrder(item.HeaderOffset());
-      const std::int64_t keyOffset = offsetOrder(key.HeaderOffset());
+      // Unsigned and whole: as signed 32-bit values, entries from 2 GiB on would come first and
+      // look as if they overlapped the entries after them.
+      const std::uint64_t itemOffset = item.HeaderOffset();
+      const std::uint64_t keyOffset = key.HeaderOffset();
       return itemOffset > keyOffset ? 1 : itemOffset == keyOffset ? 0 : -1;
     }
   }

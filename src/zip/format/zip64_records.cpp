@@ -1,5 +1,5 @@
 // Reading the 64-bit end record, its locator and the 64-bit extra field, with every length
-// checked against the bytes at hand.
+// checked against the bytes at hand; and writing them.
 #include "zip/format/zip64_records.h"
 
 #include "zip/format/record_bytes.h"
@@ -107,6 +107,45 @@ std::optional<Zip64EntryValues> DecodeZip64Extra(std::string_view extra,
   }
   // Without the field the classic values stand, as other readers take them.
   return values;
+}
+
+std::string EncodeZip64Extra(const Zip64EntryValues& values) {
+  record::FieldWriter body;
+  if (values.uncompressedSize)
+    body.u64(*values.uncompressedSize);
+  if (values.compressedSize)
+    body.u64(*values.compressedSize);
+  if (values.localHeaderOffset)
+    body.u64(*values.localHeaderOffset);
+  if (values.diskNumberStart)
+    body.u32(*values.diskNumberStart);
+  if (body.data().empty())
+    return {};
+  record::FieldWriter field;
+  field.u16(kZip64ExtraId);
+  field.u16(static_cast<std::uint16_t>(body.data().size()));
+  field.bytes(body.data());
+  return field.data();
+}
+
+void WriteZip64EndAndLocator(TStream& stream, const Zip64End& end) {
+  const auto at = static_cast<std::uint64_t>(stream.Position());
+  record::FieldWriter out;
+  out.u32(kZip64EndSignature);
+  out.u64(kZip64EndRemainder);
+  out.u16(kZip64Version); // made by: the note's version, host MS-DOS as every entry says
+  out.u16(kZip64Version);
+  out.u32(end.thisDisk);
+  out.u32(end.centralStartDisk);
+  out.u64(end.entriesOnThisDisk);
+  out.u64(end.totalEntries);
+  out.u64(end.centralSize);
+  out.u64(end.centralOffset);
+  out.u32(kZip64LocatorSignature);
+  out.u32(end.thisDisk); // the disk holding the 64-bit end record
+  out.u64(at);
+  out.u32(end.thisDisk + 1); // disks in all
+  stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
 }
 
 } // namespace larkspur::zip

@@ -1,9 +1,11 @@
 // The 64-bit extensions of the ZIP records: the end record and its locator that precede the
-// classic end record, and the extra field (id 0x0001) holding an entry's large sizes and offset.
+// classic end record, and the extra field (id 0x0001) holding an entry's large sizes and offset;
+// read with every length checked, and written in the application note's layout.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "zip/format/stream.h"
@@ -18,6 +20,13 @@ inline constexpr std::uint16_t kZip64ExtraId = 0x0001;
 // A classic field holding all ones defers to the 64-bit value.
 inline constexpr std::uint32_t kZip64Marker32 = 0xFFFFFFFF;
 inline constexpr std::uint16_t kZip64Marker16 = 0xFFFF;
+// "Version needed to extract" of an entry or end record that uses the 64-bit fields (4.5).
+inline constexpr std::uint16_t kZip64Version = 45;
+// The extra field a local header gives its two sizes in: id, length, two 64-bit values.
+inline constexpr int kZip64LocalExtraSize = 4 + 8 + 8;
+// What the 64-bit end record's own size field counts: its fixed part after that field.
+inline constexpr std::uint64_t kZip64EndRemainder = kZip64EndSize - 12;
+static_assert(kZip64EndRemainder == 44);
 
 // The fields of the 64-bit end record and where it lies.
 struct Zip64End {
@@ -63,5 +72,13 @@ struct ClassicEntryFields {
 // for the fields marked.
 std::optional<Zip64EntryValues> DecodeZip64Extra(std::string_view extra,
                                                  const ClassicEntryFields& classic);
+
+// The 64-bit extra field holding the values given, in the note's fixed order (size, packed size,
+// offset, disk); empty when no value is given. A local header gives both sizes.
+std::string EncodeZip64Extra(const Zip64EntryValues& values);
+
+// Writes the 64-bit end record of `end` at the stream's position, then the locator that points
+// at it; the classic end record follows them. A single file: disk 0 of 1 disk.
+void WriteZip64EndAndLocator(TStream& stream, const Zip64End& end);
 
 } // namespace larkspur::zip

@@ -84,15 +84,16 @@ void TZipHeaderInfo::takeSharedFields(const SharedFields& f) {
   UncompressedSize = f.uncompressedSize;
 }
 
-// The same run up to the sizes; the lengths that follow differ between the headers.
-void TZipHeaderInfo::writeSharedFields(record::FieldWriter& out) const {
+// The same run up to the sizes; the lengths that follow differ between the headers. A local
+// header that gives its sizes in the 64-bit field holds the marker in both.
+void TZipHeaderInfo::writeSharedFields(record::FieldWriter& out, bool localZip64) const {
   out.u16(VersionNeeded);
   out.u16(Flags);
   out.u16(CompressionMethod);
   out.u32(FileDateTime);
   out.u32(Crc32);
-  out.i32(CompressedSize);
-  out.i32(UncompressedSize);
+  out.u32(localZip64 ? kZip64Marker32 : static_cast<std::uint32_t>(CompressedSize));
+  out.u32(localZip64 ? kZip64Marker32 : static_cast<std::uint32_t>(UncompressedSize));
 }
 
 void TZipHeaderInfo::takeStoredName(std::string stored, bool fromOem,
@@ -129,12 +130,14 @@ void TZipHeaderInfo::Clear() {
   Mark1 = 0;
   Mark2 = 0;
   Mark3 = 0;
+  Zip64Threshold = kZip64Marker32;
   fileName_.clear();
   directory_.clear();
   fileComment_.reset();
   nameAsRead_.reset();
   keepNameAsRead_ = false;
   zip64_ = {};
+  localZip64_ = LocalZip64::None;
 }
 
 void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
@@ -158,11 +161,13 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
   Mark1 = source.Mark1;
   Mark2 = source.Mark2;
   Mark3 = source.Mark3;
+  Zip64Threshold = source.Zip64Threshold;
   fileName_ = source.fileName_;
   directory_ = source.directory_;
   nameAsRead_ = source.nameAsRead_;
   keepNameAsRead_ = source.keepNameAsRead_;
   zip64_ = source.zip64_;
+  localZip64_ = source.localZip64_;
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
   // A comment left behind from before would not match the length taken from the source.
   if (source.FileCommentLength != 0 && source.fileComment_) {
@@ -222,12 +227,56 @@ bool TZipHeaderInfo::HasZip64Values() const {
          zip64_.diskNumberStart;
 }
 
+void TZipHeaderInfo::needZip64Version() {
+  VersionNeeded = std::max(VersionNeeded, kZip64Version);
+}
+
+void TZipHeaderInfo::SetSizes(std::uint64_t packed, std::uint64_t size) {
+  const bool packedWide = packed >= Zip64Threshold;
+  const bool sizeWide = size >= Zip64Threshold;
+  CompressedSize = static_cast<std::int32_t>(packedWide ? kZip64Marker32 : packed);
+  UncompressedSize = static_cast<std::int32_t>(sizeWide ? kZip64Marker32 : size);
+  zip64_.compressedSize = packedWide ? std::optional(packed) : std::nullopt;
+  zip64_.uncompressedSize = sizeWide ? std::optional(size) : std::nullopt;
+  if (packedWide || sizeWide)
+    needZip64Version();
+}
+
+void TZipHeaderInfo::SetHeaderOffset(std::uint64_t offset) {
+  const bool wide = offset >= Zip64Threshold;
+  LocalHeaderOffset = static_cast<std::uint32_t>(wide ? kZip64Marker32 : offset);
+  zip64_.localHeaderOffset = wide ? std::optional(offset) : std::nullopt;
+  if (wide)
+    needZip64Version();
+}
+
+void TZipHeaderInfo::SetLocalZip64Sizes(bool writeField) {
+  if (writeField && localZip64_ != LocalZip64::Written)
+    LocalExtraLength = static_cast<std::uint16_t>(LocalExtraLength + kZip64LocalExtraSize);
+  localZip64_ = writeField ? LocalZip64::Written : LocalZip64::Copied;
+  needZip64Version();
+}
+
+std::string TZipHeaderInfo::centralZip64Extra() const {
+  Zip64EntryValues marked;
+  if (static_cast<std::uint32_t>(UncompressedSize) == kZip64Marker32)
+    marked.uncompressedSize = zip64_.uncompressedSize;
+  if (static_cast<std::uint32_t>(CompressedSize) == kZip64Marker32)
+    marked.compressedSize = zip64_.compressedSize;
+  if (LocalHeaderOffset == kZip64Marker32)
+    marked.localHeaderOffset = zip64_.localHeaderOffset;
+  if (DiskNumberStart == kZip64Marker16)
+    marked.diskNumberStart = zip64_.diskNumberStart;
+  return EncodeZip64Extra(marked);
+}
+
 std::int64_t TZipHeaderInfo::LocalHeaderSize() const {
   return kLocalHeaderSize + FileNameLength + LocalExtraLength;
 }
 
 std::int64_t TZipHeaderInfo::CentralHeaderSize() const {
-  return kCentralHeaderSize + FileNameLength + CentralExtraLength + FileCommentLength;
+  return kCentralHeaderSize + FileNameLength + CentralExtraLength +
+         static_cast<std::int64_t>(centralZip64Extra().size()) + FileCommentLength;
 }
 
 std::string TZipHeaderInfo::StoredName(const StoredNameRules& rules) const {
@@ -244,13 +293,19 @@ std::string TZipHeaderInfo::storedName(const StoredNameRules& rules) const {
 
 void TZipHeaderInfo::WriteLocalHeader(TStream& stream, const StoredNameRules& rules) {
   const std::string name = storedName(rules);
-  LocalHeaderOffset = static_cast<std::uint32_t>(stream.Position());
+  SetHeaderOffset(static_cast<std::uint64_t>(stream.Position()));
   record::FieldWriter out;
   out.u32(kLocalHeaderSignature);
-  writeSharedFields(out);
+  writeSharedFields(out, LocalZip64Sizes());
   out.u16(static_cast<std::uint16_t>(name.size()));
   out.u16(LocalExtraLength);
   out.bytes(name);
+  if (localZip64_ == LocalZip64::Written) {
+    Zip64EntryValues sizes;
+    sizes.uncompressedSize = Size();
+    sizes.compressedSize = PackedSize();
+    out.bytes(EncodeZip64Extra(sizes));
+  }
   stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
 }
 
@@ -261,18 +316,21 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream, const StoredNameRules& 
     checkFieldLength(fileComment_->size());
   const std::string_view comment =
       FileCommentLength != 0 && fileComment_ ? std::string_view(*fileComment_) : std::string_view();
+  // The only central extra bytes written are the 64-bit values; none are kept from a read.
+  const std::string extra = centralZip64Extra();
   record::FieldWriter out;
   out.u32(kCentralHeaderSignature);
   out.u16(VersionMadeBy);
-  writeSharedFields(out);
+  writeSharedFields(out, false);
   out.u16(static_cast<std::uint16_t>(name.size()));
-  out.u16(CentralExtraLength);
+  out.u16(static_cast<std::uint16_t>(extra.size()));
   out.u16(static_cast<std::uint16_t>(comment.size()));
   out.u16(DiskNumberStart);
   out.u16(InternalAttributes);
   out.u32(ExternalAttributes);
   out.u32(LocalHeaderOffset);
   out.bytes(name);
+  out.bytes(extra);
   out.bytes(comment);
   stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
 }
@@ -332,7 +390,7 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
   InternalAttributes = internalAttributes;
   ExternalAttributes = externalAttributes;
   LocalHeaderOffset = localHeaderOffset;
-  CentralHeaderPosition = static_cast<std::uint32_t>(headerStart);
+  CentralHeaderPosition = headerStart;
   zip64_ = *zip64;
   const bool oemName = (versionMadeBy >> kHostShift) == kHostMsDos;
   takeStoredName(std::move(name), oemName, rules);
@@ -355,6 +413,18 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
   std::string name;
   if (!readName(stream, shared.nameLength, name))
     return fail();
+  // Sizes in a 64-bit field are read from it; the stream then goes back to the extra field's
+  // start, where callers expect it. A damaged field leaves the classic values.
+  const std::int64_t extraStart = stream.Position();
+  Zip64EntryValues zip64;
+  const ClassicEntryFields classic{static_cast<std::uint32_t>(shared.uncompressedSize),
+                                   static_cast<std::uint32_t>(shared.compressedSize), 0, 0, false};
+  if (classic.uncompressedSize == kZip64Marker32 || classic.compressedSize == kZip64Marker32) {
+    std::string extra(shared.extraLength, '\0');
+    extra.resize(static_cast<std::size_t>(readSome(stream, extra.data(), shared.extraLength)));
+    zip64 = DecodeZip64Extra(extra, classic).value_or(Zip64EntryValues{});
+    stream.SetPosition(extraStart);
+  }
 
   VersionMadeBy = 0;
   takeSharedFields(shared);
@@ -364,8 +434,13 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
   InternalAttributes = 0;
   ExternalAttributes = 0;
   CentralHeaderPosition = 0;
-  zip64_ = {};
-  LocalHeaderOffset = static_cast<std::uint32_t>(headerStart);
+  zip64_ = zip64;
+  localZip64_ = LocalZip64::None;
+  // An offset past the classic field is kept whole, as a central header would give it.
+  const auto offset = static_cast<std::uint64_t>(headerStart);
+  LocalHeaderOffset = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, kZip64Marker32));
+  if (offset >= kZip64Marker32)
+    zip64_.localHeaderOffset = offset;
   // Local headers carry no host byte; their names are always taken as OEM.
   takeStoredName(std::move(name), true, rules);
   return true;

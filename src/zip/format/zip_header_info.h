@@ -70,8 +70,21 @@ public:
   std::uint64_t PackedSize() const;
   std::uint64_t Size() const;
   std::uint64_t HeaderOffset() const;
-  // Whether the last central header read gave any value in a 64-bit extra field.
+  // Whether the last central header read gave any value in a 64-bit extra field, or a value set
+  // for writing went there.
   bool HasZip64Values() const;
+
+  // Values for writing: each goes into its classic field, or from Zip64Threshold on into the
+  // 64-bit extra field with the classic field holding the marker. An entry that uses the 64-bit
+  // field needs version 4.5 to be extracted.
+  void SetSizes(std::uint64_t packed, std::uint64_t size);
+  void SetHeaderOffset(std::uint64_t offset);
+  // The local header gives both sizes as markers, their values in a 64-bit extra field. With
+  // `writeField` the header writer appends that field (a file whose sizes may pass the limit,
+  // decided before its data is written); without, the caller copies it with the other extra
+  // bytes (an entry carried over from an archive whose local header has it).
+  void SetLocalZip64Sizes(bool writeField);
+  bool LocalZip64Sizes() const { return localZip64_ != LocalZip64::None; }
 
   std::int64_t LocalHeaderSize() const;
   std::int64_t CentralHeaderSize() const;
@@ -102,16 +115,19 @@ public:
   std::uint16_t InternalAttributes;
   std::uint32_t ExternalAttributes;
   std::uint32_t LocalHeaderOffset;
-  std::uint32_t CentralHeaderPosition;
+  std::int64_t CentralHeaderPosition; // 64 bits: a directory may begin past 4 GiB
   std::uint8_t Mark1;
   std::uint8_t Mark2;
   std::uint8_t Mark3;
+  // Sizes and offsets from this value on are written in the 64-bit extra field: the classic
+  // fields' marker and above, unless a test lowers it to see the 64-bit fields in small archives.
+  std::uint64_t Zip64Threshold;
 
 private:
   struct SharedFields;
   static SharedFields readSharedFields(record::FieldReader& field);
   void takeSharedFields(const SharedFields& fields);
-  void writeSharedFields(record::FieldWriter& out) const;
+  void writeSharedFields(record::FieldWriter& out, bool localZip64) const;
   // Directory and file name from the stored bytes; no comment loaded, read marks cleared.
   void takeStoredName(std::string stored, bool fromOem, const StoredNameRules& rules);
   // The stored name as header bytes; raises when it does not fit its 16-bit length.
@@ -121,8 +137,16 @@ private:
   std::string directory_;
   std::optional<std::string> fileComment_;
   std::optional<std::string> nameAsRead_; // the stored bytes of the last header read
-  Zip64EntryValues zip64_;                // from the last central header read
+  // The central header's 64-bit values: as last read, or set for writing.
+  Zip64EntryValues zip64_;
   bool keepNameAsRead_ = false;
+  enum class LocalZip64 { None, Written, Copied };
+  LocalZip64 localZip64_ = LocalZip64::None;
+  // The 64-bit field that follows the central header's name: the values whose classic fields
+  // hold the marker.
+  std::string centralZip64Extra() const;
+  // Raises "version needed" to 4.5 for an entry that uses the 64-bit fields.
+  void needZip64Version();
 };
 
 } // namespace larkspur::zip

@@ -236,7 +236,7 @@ private:
   void completeRebuiltEntry(const TZipHeaderInfo& central) {
     TZipHeaderInfo& key = r_.workEntry_;
     key.DiskNumberStart = central.DiskNumberStart;
-    key.LocalHeaderOffset = central.LocalHeaderOffset;
+    key.SetHeaderOffset(central.HeaderOffset());
     int index = 0;
     if (!r_.entries_->Find(&key, index))
       return;
@@ -245,10 +245,10 @@ private:
         !completed_.insert(index).second) {
       return;
     }
-    const std::uint32_t offset = local.LocalHeaderOffset;
+    const std::uint64_t offset = local.HeaderOffset();
     const std::uint16_t extra = local.LocalExtraLength;
     local.Assign(central);
-    local.LocalHeaderOffset = offset;
+    local.SetHeaderOffset(offset);
     local.LocalExtraLength = extra;
   }
 

@@ -25,20 +25,26 @@ namespace {
 
 // Raw copies move entry data through one buffer of this size.
 constexpr std::size_t kCopyBlock = 65536;
-// The 32-bit value that announces a 64-bit extension in a size or offset field.
-constexpr std::uint32_t kZip64Marker = 0xFFFFFFFF;
-// Where the name and extra-field lengths sit in a local header.
+// Where the sizes and the name and extra-field lengths sit in a local header.
+constexpr int kLocalSizesOffset = 18;
 constexpr int kLocalNameLengthOffset = 26;
 // The optional signature in front of a data descriptor ("PK\7\8").
 constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;
 
-// An entry whose sizes or offset live in a 64-bit extension cannot be copied without it.
-void checkCopyable(const TZipHeaderInfo& entry) {
-  if (static_cast<std::uint32_t>(entry.CompressedSize) == kZip64Marker ||
-      static_cast<std::uint32_t>(entry.UncompressedSize) == kZip64Marker ||
-      entry.LocalHeaderOffset == kZip64Marker) {
-    throw EZipLimit(writer_text::kEntryUses64Bit + entry.Directory() + entry.FileName());
+// Whether an extra block holds a 64-bit field: the entry's data descriptor then has 64-bit sizes.
+bool hasZip64Field(std::string_view extra) {
+  std::size_t at = 0;
+  while (extra.size() - at >= 4) {
+    record::FieldReader head(reinterpret_cast<const unsigned char*>(extra.data() + at));
+    const std::uint16_t id = head.u16();
+    const std::uint16_t length = head.u16();
+    if (id == kZip64ExtraId)
+      return true;
+    if (length > extra.size() - at - 4)
+      return false;
+    at += 4u + length;
   }
+  return false;
 }
 
 // A large entry takes a while to copy: a cancel is honoured between its blocks.
@@ -61,8 +67,6 @@ void CarryOver::Run() {
   if (!writer_.Entries())
     return;
   TSortedZip& entries = *writer_.Entries();
-  for (int i = 0; i < entries.ItemCount(); ++i)
-    checkCopyable(*entries.Get(i));
   checkArchiveIntact();
 
   // A copy: the events fired below may change FilesList, which must not move under the loop.
@@ -170,7 +174,7 @@ bool CarryOver::holdsFile(const TZipHeaderInfo& entry, const std::string& spec) 
   // name (another folder's, with bare names) is not what the archive holds.
   const platform::DirectoryFind find(spec);
   return find.ok() && find.current().dosTime == static_cast<std::uint32_t>(entry.FileDateTime) &&
-         find.current().size == static_cast<std::uint32_t>(entry.UncompressedSize);
+         find.current().size == entry.Size();
 }
 
 bool CarryOver::replaces(int index, const std::string& spec) const {
@@ -181,33 +185,47 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   TStream& in = *writer_.ArchiveStream();
   // Always sought: loading a comment or checking the headers reads elsewhere in between. Where
   // entries follow each other the stream already stands there and keeps its buffer.
-  in.Seek(stored.LocalHeaderOffset, soBeginning);
+  in.Seek(static_cast<std::int64_t>(stored.HeaderOffset()), soBeginning);
   unsigned char local[kLocalHeaderSize];
   record::FieldReader fields(local);
   if (in.Read(local, kLocalHeaderSize) != kLocalHeaderSize ||
       fields.u32() != kLocalHeaderSignature) {
     throw EBadZipFile(reader_text::kNotAValidZip);
   }
-  record::FieldReader lengths(local + kLocalNameLengthOffset);
-  const std::uint16_t nameLength = lengths.u16();
-  header.LocalExtraLength = lengths.u16();
+  record::FieldReader sizes(local + kLocalSizesOffset);
+  const std::uint32_t localPacked = sizes.u32();
+  const std::uint32_t localSize = sizes.u32();
+  const std::uint16_t nameLength = sizes.u16();
+  header.LocalExtraLength = sizes.u16();
   copyBuffer_.resize(std::max<std::size_t>(copyBuffer_.size(), nameLength));
   in.ReadBuffer(copyBuffer_.data(), nameLength); // the old name, read past rather than sought
+  std::string extra(header.LocalExtraLength, '\0');
+  in.ReadBuffer(extra.data(), header.LocalExtraLength);
+  // A local header that sends readers to its 64-bit field keeps doing so: the field comes along
+  // with the other extra bytes.
+  if (localPacked == kZip64Marker32 || localSize == kZip64Marker32)
+    header.SetLocalZip64Sizes(false);
+  const bool wideDescriptor = hasZip64Field(extra);
   EntryData data;
   // The directory's values are the entry's: its local header is final before the copy.
   data.headerFinal = true;
   data.write = [&](TStream& out) {
-    const std::uint64_t rest =
-        std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
-    copyBytes(in, out, rest, copyBuffer_, [this] { run_.RaiseIfCanceled(); });
+    out.Write(extra.data(), static_cast<std::int64_t>(extra.size()));
+    copyBytes(in, out, stored.PackedSize(), copyBuffer_, [this] { run_.RaiseIfCanceled(); });
     if (header.HasDataDescriptor()) {
       // The descriptor that the flag announces is written anew from the directory's values, so
-      // the entry stays as its flags describe it whatever form the old one had.
+      // the entry stays as its flags describe it whatever form the old one had; with 64-bit
+      // sizes when the local header has the 64-bit field, as the application note asks.
       record::FieldWriter descriptor;
       descriptor.u32(kDataDescriptorSignature);
       descriptor.u32(header.Crc32);
-      descriptor.i32(header.CompressedSize);
-      descriptor.i32(header.UncompressedSize);
+      if (wideDescriptor) {
+        descriptor.u64(header.PackedSize());
+        descriptor.u64(header.Size());
+      } else {
+        descriptor.u32(static_cast<std::uint32_t>(header.PackedSize()));
+        descriptor.u32(static_cast<std::uint32_t>(header.Size()));
+      }
       out.Write(descriptor.data().data(), static_cast<std::int64_t>(descriptor.data().size()));
     }
   };

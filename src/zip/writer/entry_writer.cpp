@@ -74,7 +74,7 @@ bool EntryWriter::describe(TZipHeaderInfo& header, const std::string& spec, bool
     header.FileDateTime = platform::fileDosTime(spec);
     sourceSize_ = input_->Size();
     CheckFileSize(run_.Limits(), static_cast<std::uint64_t>(sourceSize_), spec);
-    header.UncompressedSize = static_cast<std::int32_t>(sourceSize_);
+    header.SetSizes(0, static_cast<std::uint64_t>(sourceSize_));
   }
 
   const StoredPath stored = StoredPathOf(spec, writer_.StoredNameRule());
@@ -137,8 +137,8 @@ void EntryWriter::writeEntry(TZipHeaderInfo& header, const std::string& spec, bo
     }
   }
   if (writer_.OnEndZip) {
-    writer_.OnEndZip(writer_, shownName_, static_cast<std::uint32_t>(header.UncompressedSize),
-                     static_cast<std::uint32_t>(header.CompressedSize),
+    writer_.OnEndZip(writer_, shownName_, static_cast<std::uint32_t>(header.Size()),
+                     static_cast<std::uint32_t>(header.PackedSize()),
                      static_cast<std::uint32_t>(output_.Position()));
   }
 }
@@ -192,9 +192,10 @@ void EntryWriter::writeData(TZipHeaderInfo& header, TStream& out) {
   }
 
   crc_ = deflate::kCrcPreset;
+  std::uint64_t packed = 0;
   if (store) {
     storeData();
-    header.CompressedSize = static_cast<std::int32_t>(bytesRead_);
+    packed = static_cast<std::uint64_t>(bytesRead_);
     header.CompressionMethod = kMethodStored;
     header.InternalAttributes = kBinary;
   } else {
@@ -207,20 +208,22 @@ void EntryWriter::writeData(TZipHeaderInfo& header, TStream& out) {
     } else {
       result = run_.carry.deflateNext(run_.Buffers(), level, *this);
     }
-    header.CompressedSize = static_cast<std::int32_t>(result.compressedSize);
+    packed = result.compressedSize;
     header.Flags |= result.flagBits;
     header.CompressionMethod = result.method;
     header.InternalAttributes = result.internalAttributes;
   }
   header.Crc32 = ~crc_;
   // A file that changed size while it was read is described by the bytes actually stored.
-  header.UncompressedSize = static_cast<std::int32_t>(bytesRead_);
+  const auto size = static_cast<std::uint64_t>(bytesRead_);
   if (crypto_) {
     if (header.Crc32 != passCrc)
       throw EFileChanged(sourceName_);
     header.Flags |= kFlagEncrypted;
-    header.CompressedSize += static_cast<std::int32_t>(ZipCrypto::kHeaderSize);
+    packed += ZipCrypto::kHeaderSize;
   }
+  // Each size in its classic field, or in the 64-bit field the output asked for past the limit.
+  header.SetSizes(packed, size);
   dataOut_ = nullptr;
 }
 

@@ -10,22 +10,28 @@ namespace larkspur::zip {
 SingleFileOutput::SingleFileOutput(std::string zipName, std::optional<ArchiveLock> lock,
                                    const ZipLimits& limits, std::function<void()> releaseArchive)
     : zipName_(std::move(zipName)), lock_(std::move(lock)),
-      releaseArchive_(std::move(releaseArchive)) {
+      releaseArchive_(std::move(releaseArchive)), limits_(limits) {
   temp_.emplace(zipName_);
-  // The temporary file exists already, held by its guard, which also puts it on disk.
-  file_.emplace(temp_->Name(), OutputFile::Mode::OpenExisting, false, limits);
+  // The temporary file exists already, held by its guard, which also puts it on disk. It may
+  // grow past 4 GiB: offsets from there on go into 64-bit fields.
+  file_.emplace(temp_->Name(), OutputFile::Mode::OpenExisting, false, kNoClassicLimits);
 }
 
 void SingleFileOutput::PlaceEntry(TZipHeaderInfo& header, const EntryData& data) {
   TStream& out = file_->Stream();
+  UseZip64Beyond(limits_, header);
+  // Data still to be written may pass the limit: its sizes need room in the local header now.
+  if (data.write && !data.headerFinal && ReservesLocalZip64(limits_, header.Size()))
+    header.SetLocalZip64Sizes(true);
   header.WriteLocalHeader(out);
   if (!data.write)
     return;
   data.write(out);
   if (data.headerFinal)
     return;
+  CheckSizesFitLocalHeader(limits_, header, header.Directory() + header.FileName());
   const std::int64_t end = out.Position();
-  out.Seek(header.LocalHeaderOffset, soBeginning);
+  out.Seek(static_cast<std::int64_t>(header.HeaderOffset()), soBeginning);
   header.WriteLocalHeader(out);
   out.Seek(end, soBeginning);
 }
@@ -33,12 +39,12 @@ void SingleFileOutput::PlaceEntry(TZipHeaderInfo& header, const EntryData& data)
 void SingleFileOutput::WriteDirectory(const TSortedZip& directory, TEndCentral& end) {
   TStream& out = file_->Stream();
   const std::int64_t start = out.Position();
-  end.CentralOffset = static_cast<std::uint32_t>(start);
-  end.CentralStartDisk = 0;
   for (int i = 0; i < directory.ItemCount(); ++i)
     directory.Get(i)->WriteCentralHeader(out);
-  end.CentralSize = static_cast<std::uint32_t>(out.Position() - start);
-  end.ThisDisk = 0;
+  // What passes the classic fields goes into the 64-bit end record, written before the classic.
+  end.SetDirectory(static_cast<std::uint64_t>(directory.ItemCount()),
+                   static_cast<std::uint64_t>(out.Position() - start),
+                   static_cast<std::uint64_t>(start), limits_.sizeLimit, limits_.entryLimit);
   end.WriteEndRecord(out);
 }
 

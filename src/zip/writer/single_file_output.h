@@ -36,6 +36,7 @@ private:
   std::string zipName_;
   std::optional<ArchiveLock> lock_;
   std::function<void()> releaseArchive_;
+  ZipLimits limits_;                // past them, sizes, offsets and the count go into 64-bit fields
   std::optional<TempArchive> temp_; // deleted by Discard, unless it took the archive's name
   std::optional<OutputFile> file_;
   bool committed_ = false;

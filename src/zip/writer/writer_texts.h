@@ -7,15 +7,20 @@ namespace larkspur::zip::writer_text {
 inline constexpr char kNotEnoughRoom[] = "Not enough room to write archive";
 inline constexpr char kUserCanceledZip[] = "User canceled Zip operation";
 
-// The 32-bit and 16-bit fields of an archive without 64-bit extensions, and what exceeds them.
-inline constexpr char kFileTooLarge[] = "File is too large for a zip archive (4 GiB or more): ";
+// An archive split over disks or block files keeps to the classic 32-bit and 16-bit fields;
+// one file takes what passes them in 64-bit fields, unless a file grows past them while read.
+inline constexpr char kFileTooLarge[] =
+    "File is too large for an archive split over disks or block files, which keeps to the "
+    "classic zip limits (no file of 4 GiB or more): ";
 inline constexpr char kArchiveTooLarge[] =
-    "Archive would reach 4 GiB, more than a zip archive without 64-bit extensions can hold";
+    "A disk or block file of the split archive would reach 4 GiB, more than the classic zip "
+    "fields of a split archive can hold";
 inline constexpr char kTooManyEntries[] =
-    "Archive would hold more than 65535 entries, more than a zip archive without 64-bit "
-    "extensions can hold";
-inline constexpr char kEntryUses64Bit[] =
-    "Entry uses 64-bit zip extensions and cannot be carried over: ";
+    "An archive split over disks or block files would hold more than 65535 entries, more than "
+    "the classic zip fields of a split archive can hold";
+inline constexpr char kFileGrewPastLimit[] =
+    "File grew past 4 GiB while it was being zipped, after its header had been written without "
+    "room for 64-bit sizes: ";
 inline constexpr char kFileChangedWhileRead[] = "File changed while it was being zipped: ";
 // Runs that meet on one archive, and what an interrupted run left behind.
 inline constexpr char kArchiveInUse[] =

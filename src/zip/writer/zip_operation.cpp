@@ -64,7 +64,10 @@ std::int32_t TZipWriter::runOnce() {
   KeepZipOpen = true;
   SortDirectory(TZipSortMode::ByNone);
   activeDisk_ = 0;
-  ZipRun run(limits_, runHooks());
+  // The classic limits refuse only what a split archive cannot hold; one file holds it in 64-bit
+  // fields, past the same limits (SingleFileOutput).
+  ZipRun run(multiZipInfo_.MultiMode == TMultiMode::mmNone ? kNoClassicLimits : limits_,
+             runHooks());
   if (dispose_)
     run.disposeList.emplace();
   std::unique_ptr<ZipOutput> output;

@@ -87,9 +87,13 @@ TEST(SortedZip, PhysicalOrderIsDiskThenOffsetAndRefusesASecondEntryAtOneOffset) 
   EXPECT_EQ(index, 1);
 }
 
-TEST(SortedZip, OffsetsCompareAsSignedValues) {
-  const auto order = viewOrder(list(entryAt(0, 0x80000000u), entryAt(0, 5)), TZipSortMode::ByNone);
-  EXPECT_EQ(order, (std::vector<int>{0, 1}));
+TEST(SortedZip, OffsetsPast2GiBAnd4GiBKeepTheirPlace) {
+  // As signed 32-bit values, offsets from 2 GiB on would sort before the first entry.
+  auto wide = entryAt(0, 0);
+  wide->SetHeaderOffset(std::uint64_t{5} << 30);
+  const auto order = viewOrder(list(entryAt(0, 0x80000000u), std::move(wide), entryAt(0, 5)),
+                               TZipSortMode::ByNone);
+  EXPECT_EQ(order, (std::vector<int>{2, 0, 1}));
 }
 
 TEST(SortedZip, NameIndexFoldsAsciiLettersOnly) {
@@ -140,6 +144,20 @@ TEST(SortedZip, SizeOrdersAreLargestFirstAndKeepEqualSizesInOrder) {
   EXPECT_EQ(viewOrder(entries, TZipSortMode::ByUnCompressedSize), (std::vector<int>{2, 0, 1, 3}));
 }
 
+TEST(SortedZip, SizeOrdersGoByTheWholeSizes) {
+  // 3 GiB is negative as a 32-bit value; 5 GiB lives in the 64-bit field.
+  constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+  const auto bigOf = [&](std::uint64_t packed, std::uint64_t size) {
+    auto e = sized(0, 0);
+    e->SetSizes(packed, size);
+    return e;
+  };
+  const auto entries =
+      list(bigOf(kGiB, 3 * kGiB), bigOf(5 * kGiB, kGiB), bigOf(3 * kGiB, 5 * kGiB));
+  EXPECT_EQ(viewOrder(entries, TZipSortMode::ByCompressedSize), (std::vector<int>{1, 2, 0}));
+  EXPECT_EQ(viewOrder(entries, TZipSortMode::ByUnCompressedSize), (std::vector<int>{2, 0, 1}));
+}
+
 TEST(SortedZip, DateAndSizeOrdersNeverReportAMatch) {
   for (auto mode :
        {TZipSortMode::ByDate, TZipSortMode::ByCompressedSize, TZipSortMode::ByUnCompressedSize}) {
@@ -165,12 +183,13 @@ TEST_P(CompressionRateOf, RoundsHalvesToEvenAndStopsAtOneHundred) {
   EXPECT_EQ(CompressionRate(*e), GetParam().rate);
 }
 
-INSTANTIATE_TEST_SUITE_P(SortedZip, CompressionRateOf,
-                         testing::Values(RateCase{0, 0, 0}, RateCase{5, 0, 0}, RateCase{5, -3, 0},
-                                         RateCase{50, 200, 25}, RateCase{1, 8, 12},
-                                         RateCase{3, 8, 38}, RateCase{27, 200, 14},
-                                         RateCase{2, 3, 67}, RateCase{300, 200, 100},
-                                         RateCase{0x7FFFFFFF, 1, 100}, RateCase{-1, 8, -12}));
+INSTANTIATE_TEST_SUITE_P(
+    SortedZip, CompressionRateOf,
+    testing::Values(RateCase{0, 0, 0}, RateCase{5, 0, 0}, RateCase{5, -3, 0}, RateCase{50, 200, 25},
+                    RateCase{1, 8, 12}, RateCase{3, 8, 38}, RateCase{27, 200, 14},
+                    RateCase{2, 3, 67}, RateCase{300, 200, 100}, RateCase{0x7FFFFFFF, 1, 100},
+                    // Sizes of 2 GiB and more are sizes, not negatives.
+                    RateCase{0x40000000, INT32_MIN, 50}, RateCase{-2, 8, 100}));
 
 TEST(SortedZip, RateOrderIsHighestFirst) {
   EXPECT_EQ(

@@ -236,9 +236,12 @@ TEST_F(CorpusHostTest, EntryCountsAgreeWithPython) {
 // The corpus's archives with 64-bit records list the names Python lists.
 TEST_F(CorpusHostTest, SixtyFourBitCorpusArchivesListPythonsNames) {
   std::vector<std::string> archives;
-  for (const char* file : {"libzip/zip64-3mf.zip", "libzip/zip64.zip", "go-archive-zip/zip64.zip",
-                           "go-archive-zip/zip64-2.zip", "commons-compress/COMPRESS-228.zip",
-                           "libzip/streamed-zip64.zip", "libzip/incons-ef-local-dupe-zip64-v2.zip"})
+  for (const char* file :
+       {"libzip/zip64-3mf.zip", "libzip/zip64.zip", "go-archive-zip/zip64.zip",
+        "go-archive-zip/zip64-2.zip", "commons-compress/COMPRESS-228.zip",
+        "libzip/streamed-zip64.zip", "libzip/incons-ef-local-dupe-zip64-v2.zip",
+        "libzip/incons-ef-local-dupe-zip64-v1.zip", "libzip/incons-eocd64-gap.zip",
+        "libzip/incons-zip64-checkcons-overflow.zip", "libzip/bigzero-zip.zip"})
     archives.push_back(test::sharedPath(std::string("corpora/zips/") + file));
   expectPythonNames(archives);
 }
