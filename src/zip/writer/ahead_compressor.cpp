@@ -1,7 +1,9 @@
 // The worker threads that compress files ahead, and the hand-over to the writer in archive order.
 #include "zip/writer/ahead_compressor.h"
 
+#include <algorithm>
 #include <chrono>
+#include <system_error>
 
 #include "deflate/crc32.h"
 #include "platform/platform.h"
@@ -73,6 +75,7 @@ AheadCompressor::AheadCompressor(std::vector<AheadJob> jobs, AheadSettings setti
   while (doneBefore_ < slots_.size() && slots_[doneBefore_].state == State::Done)
     ++doneBefore_;
   const std::size_t count = std::min<std::size_t>(wanted, std::max(settings_.threads, 0));
+  workers_.reserve(count); // a started thread must never be lost to a reallocation
   for (std::size_t i = 0; i < count; ++i) {
     try {
       workers_.emplace_back([this] { work(); });

@@ -81,7 +81,6 @@ void CompressedEntry::recordWrite(const std::uint8_t* buffer, std::uint32_t coun
 void CompressedEntry::spill(const std::uint8_t* buffer, std::uint32_t count) {
   if (spill_->Write(buffer, count) != count)
     throw ENotEnoughRoom();
-  spilledBytes_ += count;
 }
 
 void CompressedEntry::finishRecording() {

@@ -82,7 +82,6 @@ private:
   std::int64_t heldBytes_ = 0;
   std::string spillName_;
   std::unique_ptr<TLFNFileStream> spill_;
-  std::int64_t spilledBytes_ = 0;
 };
 
 } // namespace larkspur::zip
