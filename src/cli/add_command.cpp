@@ -42,13 +42,6 @@ int runAdd(const Arguments& args, std::ostream& out, std::ostream& err) {
   writer.setRecurse(true);
   writer.setStorePaths(false);
   writer.setPackLevel(dialog::kPackLevel);
-  if (request->split) {
-    zip::TMultiZipInfo info = writer.writer().MultiZipInfo();
-    info.MultiMode = zip::TMultiMode::mmBlocks;
-    info.FirstBlockSize = *request->split;
-    info.BlockSize = *request->split;
-    writer.writer().SetMultiZipInfo(info);
-  }
   try {
     writer.zip();
   } catch (const std::exception& e) {

@@ -147,8 +147,8 @@ std::optional<WriterRequest> parseWriterRequest(const Arguments& args, RequestSh
       const std::string* v = value();
       if (!v)
         return std::nullopt;
-      r.split = parseSize(*v);
-      if (!r.split) {
+      r.options.splitSize = parseSize(*v);
+      if (!r.options.splitSize) {
         err << "--split takes a size of at least 1 byte, below 2 GiB (k and m suffixes)\n";
         return std::nullopt;
       }

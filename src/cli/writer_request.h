@@ -20,7 +20,6 @@ struct WriterRequest {
   std::optional<std::string> name;    // compress --name NAME
   std::optional<std::string> archive; // add ARCHIVE (absolute)
   std::vector<std::string> paths;     // absolute, as the shell hands them over
-  std::optional<std::int32_t> split;  // block size of a split archive
 };
 
 // What the command takes before its PATHs.

@@ -6,8 +6,20 @@ namespace larkspur::deflate {
 
 namespace {
 
-// Bits of the dynamic header besides the code-length code's lengths: HLIT, HDIST, HCLEN.
-constexpr std::uint32_t kDynamicHeaderBits = 5 + 5 + 4;
+// The dynamic header's counts, each stored less its smallest value: HLIT (literal/length codes
+// less 257), HDIST (distance codes less 1), HCLEN (code-length codes less 4).
+constexpr int kHlitBits = 5;
+constexpr int kHdistBits = 5;
+constexpr int kHclenBits = 4;
+constexpr int kHlitBase = 257;
+constexpr int kHdistBase = 1;
+constexpr int kHclenBase = 4;
+// Every count the alphabets allow fits its field.
+static_assert(kLitCodes - kHlitBase < (1 << kHlitBits));
+static_assert(kDistCodes - kHdistBase < (1 << kHdistBits));
+static_assert(kBlCodes - kHclenBase < (1 << kHclenBits));
+// Bits of the dynamic header besides the code-length code's lengths.
+constexpr std::uint32_t kDynamicHeaderBits = kHlitBits + kHdistBits + kHclenBits;
 // Bits per code length of the code-length code.
 constexpr int kBlLengthBits = 3;
 // Block type bits: BFINAL plus two bits of BTYPE.
@@ -149,9 +161,9 @@ int TBlockCoder::make_length_tree() {
 }
 
 void TBlockCoder::send_all_trees(int lcodes, int dcodes, int blcodes) {
-  out_.send_bits(unsigned(lcodes - 257), 5);
-  out_.send_bits(unsigned(dcodes - 1), 5);
-  out_.send_bits(unsigned(blcodes - 4), 4);
+  out_.send_bits(unsigned(lcodes - kHlitBase), kHlitBits);
+  out_.send_bits(unsigned(dcodes - kHdistBase), kHdistBits);
+  out_.send_bits(unsigned(blcodes - kHclenBase), kHclenBits);
   for (int rank = 0; rank < blcodes; ++rank)
     out_.send_bits(len_tree_[kBlOrder[rank]].parentLen, kBlLengthBits);
   send_tree(lit_tree_, lcodes - 1);

@@ -104,21 +104,29 @@ AddResult TAddToArchiveForm::Add_ButtonClick() {
   view_.setProgress(0);
   leftOut_.clear();
   // One run per item: the writer empties its list after each, and later runs add to the
-  // archive the earlier ones wrote.
-  for (const std::string& item : ListBox1)
-    zipItem(item);
+  // archive the earlier ones wrote. A writer that cannot add to what it wrote gets them all at
+  // once.
+  if (ZipWriter1.takesAllItemsInOneRun()) {
+    for (const std::string& item : ListBox1)
+      addItem(item);
+    ZipWriter1.zip();
+  } else {
+    for (const std::string& item : ListBox1) {
+      addItem(item);
+      ZipWriter1.zip();
+    }
+  }
   if (leftOut_.empty())
     return AddResult::Written;
   view_.showLeftOut(leftOut_);
   return AddResult::Incomplete;
 }
 
-void TAddToArchiveForm::zipItem(const std::string& item) {
+void TAddToArchiveForm::addItem(const std::string& item) {
   ZipWriter1.addToFilesList(writerSpec(item, files_.attributes(item)));
   ZipWriter1.setRecurse(true);
   ZipWriter1.setStorePaths(false);
   ZipWriter1.setPackLevel(kPackLevel);
-  ZipWriter1.zip();
 }
 
 AddResult TAddToArchiveForm::pressAdd() {

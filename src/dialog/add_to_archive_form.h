@@ -6,18 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "deflate/match_finder.h"
 #include "dialog/add_to_archive_view.h"
 #include "dialog/archive_writer.h"
 #include "dialog/file_probe.h"
+#include "platform/platform.h"
 
 namespace larkspur::dialog {
 
 // The directory bit; a folder carries it whatever other attributes it has.
-inline constexpr std::uint32_t kFolderAttribute = 0x10;
+inline constexpr std::uint32_t kFolderAttribute = platform::faDirectory;
 // What the system answers for a path whose attributes cannot be read.
 inline constexpr std::uint32_t kNoAttributes = 0xFFFFFFFF;
 // Deflate level used for every run (the compressor's highest).
-inline constexpr int kPackLevel = 9;
+inline constexpr int kPackLevel = deflate::kMaxLevel;
 
 // How a press of the add button ended.
 enum class AddResult {
@@ -57,7 +59,8 @@ public:
   const std::vector<LeftOutFile>& leftOut() const { return leftOut_; }
 
 private:
-  void zipItem(const std::string& item);
+  // The item and the run's fixed settings, for the next run.
+  void addItem(const std::string& item);
 
   AddToArchiveView& view_;
   ArchiveWriter& ZipWriter1;

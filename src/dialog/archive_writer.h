@@ -32,6 +32,9 @@ public:
   virtual void setOnFilePercentDone(FilePercentEvent event) = 0;
   // Every file or folder a run leaves out against the user's wish, as the run meets it.
   virtual void setOnLeftOut(LeftOutEvent event) = 0;
+  // Whether the archive must be written by one run over every item, because it cannot be added
+  // to once written; otherwise each item gets a run of its own.
+  virtual bool takesAllItemsInOneRun() const { return false; }
 };
 
 // The product's writer (defined beside the writer adapter).

@@ -39,6 +39,13 @@ void ZipWriterAdapter::zip() {
   writer_.SetZipAction(options_.zipAction.value_or(zip::TZipAction::zaUpdate));
   writer_.EncryptionPassword = options_.password;
   writer_.SetCreateEmptyArchive(options_.createEmptyArchive);
+  if (options_.splitSize) {
+    zip::TMultiZipInfo info = writer_.MultiZipInfo();
+    info.MultiMode = zip::TMultiMode::mmBlocks;
+    info.FirstBlockSize = *options_.splitSize;
+    info.BlockSize = *options_.splitSize;
+    writer_.SetMultiZipInfo(info);
+  }
   entriesWritten_ += writer_.Zip();
 }
 

@@ -24,6 +24,8 @@ struct WriterOptions {
   std::string password;
   // A run that adds nothing to a new archive leaves no archive (the menu writes an empty one).
   bool createEmptyArchive = true;
+  // Block size of a split archive (block files NAME.001, NAME.002 ...); empty: a single file.
+  std::optional<std::int32_t> splitSize;
 };
 
 class ZipWriterAdapter final : public ArchiveWriter {
@@ -41,6 +43,8 @@ public:
   void zip() override;
   void setOnFilePercentDone(FilePercentEvent event) override;
   void setOnLeftOut(LeftOutEvent event) override;
+  // A split archive cannot be added to once written.
+  bool takesAllItemsInOneRun() const override { return options_.splitSize.has_value(); }
 
   const std::string& zipName() const { return writer_.ZipName(); }
   // Entries written from files by every run so far.

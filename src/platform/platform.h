@@ -47,6 +47,16 @@ inline constexpr bool kCanMoveOpenFiles = false;
 inline constexpr bool kCanMoveOpenFiles = true;
 #endif
 
+// Whether file names are UTF-8 (POSIX) rather than text in the ANSI code page (Windows).
+// Whether an archive can be spanned over removable disks (Windows: drives, free space, labels).
+#ifdef _WIN32
+inline constexpr bool kNamesAreUtf8 = false;
+inline constexpr bool kCanSpanDisks = true;
+#else
+inline constexpr bool kNamesAreUtf8 = true;
+inline constexpr bool kCanSpanDisks = false;
+#endif
+
 enum class Access { Read, Write, ReadWrite };
 // Who else may open the file while we hold it (ignored where the system has no share modes).
 enum class Share { DenyNone, DenyWrite, DenyRead, Exclusive };

@@ -64,6 +64,35 @@ TEST_F(SplitOption, ASetOfOneBlockTakesTheArchivesOwnName) {
   EXPECT_NE(run({"list", dir.file("small.zip")}).out.find("small.txt"), std::string::npos);
 }
 
+TEST_F(SplitOption, NothingAddedLeavesNoBlocksAndNoArchive) {
+  platform::createDirectory(dir.file("empty"));
+  const std::string archive = dir.file("empty.zip");
+  const std::vector<Arguments> commands = {
+      {"compress", "--split", "1k", dir.file("empty")},
+      {"add", archive, "--split", "1k", dir.file("empty")},
+  };
+  for (const Arguments& args : commands) {
+    const CliRun r = run(args);
+    EXPECT_EQ(r.status, kExitFailure) << args[0] << ": " << r.err;
+    EXPECT_NE(r.err.find("nothing was added"), std::string::npos) << args[0] << ": " << r.err;
+    EXPECT_FALSE(platform::fileExists(dir.file("empty.001"))) << args[0];
+    EXPECT_FALSE(platform::fileExists(archive)) << args[0];
+  }
+}
+
+TEST_F(SplitOption, AddWritesItsItemsAsOneSetWithLeftOutFilesNamed) {
+  doc("one.bin", incompressibleBytes(2500, 1));
+  const std::string archive = dir.file("set.zip");
+  const CliRun r =
+      run({"add", archive, "--split", "1k", dir.file("docs"), dir.file("missing.txt")});
+  EXPECT_EQ(r.status, kExitIncomplete) << r.err;
+  EXPECT_NE(r.err.find("missing.txt"), std::string::npos) << r.err;
+  ASSERT_TRUE(platform::fileExists(dir.file("set.001")));
+  EXPECT_EQ(r.out.empty(), false);
+  const std::string last = r.out.substr(0, r.out.size() - 1);
+  EXPECT_NE(run({"list", last}).out.find("one.bin"), std::string::npos);
+}
+
 TEST_F(SplitOption, SizesOutsideTheBlockFieldAreUsageErrors) {
   const std::string a = doc("a.txt", "alpha");
   for (const char* size : {"0", "-5", "12x", "k", "2048m", "9999999999"}) {
@@ -76,10 +105,13 @@ TEST_F(SplitOption, SizesOutsideTheBlockFieldAreUsageErrors) {
 
 TEST_F(SplitOption, ABlockTooSmallForAHeaderFailsWithoutACompleteSet) {
   const std::string a = doc("a.txt", "alpha");
-  const CliRun r = run({"compress", "--split", "20", a});
+  // compress shows the reason through the dialog's terminal view, on the process's own stderr.
+  EXPECT_EQ(run({"compress", "--split", "20", a}).status, kExitFailure);
+  const CliRun r = run({"add", dir.file("a.zip"), "--split", "20", a});
   EXPECT_EQ(r.status, kExitFailure);
   EXPECT_NE(r.err.find("too small"), std::string::npos) << r.err;
   EXPECT_FALSE(platform::fileExists(dir.file("a.zip")));
+  EXPECT_FALSE(platform::fileExists(dir.file("a.001")));
 }
 
 } // namespace

@@ -165,6 +165,19 @@ TEST(ZipRuns, EachItemGoesThroughItsOwnRunWithFixedSettings) {
   }
 }
 
+TEST(ZipRuns, AWriterThatCannotAddToItsArchiveTakesEveryItemInOneRun) {
+  Fixture f({"/work/src", "/work/a.txt"});
+  f.writer.oneRun = true;
+  f.files.setAttributes(nativePath("/work/src"), 0x10);
+  f.files.setAttributes(nativePath("/work/a.txt"), 0x20);
+  EXPECT_EQ(f.form.Add_ButtonClick(), AddResult::Written);
+  ASSERT_EQ(f.writer.runs.size(), 1u);
+  EXPECT_EQ(f.writer.runs[0].filesList, nativePaths({"/work/src/*.*", "/work/a.txt"}));
+  EXPECT_EQ(f.writer.runs[0].zipName, nativePath("/work/src.zip"));
+  EXPECT_TRUE(f.writer.runs[0].recurse);
+  EXPECT_EQ(f.writer.runs[0].packLevel, 9);
+}
+
 TEST(ZipRuns, RootDirAndNameOfItemsInTheRoot) {
   Fixture f({"/a.txt", "/b.txt"});
   f.form.Add_ButtonClick();

@@ -59,6 +59,7 @@ public:
   void setPackLevel(int level) override { current_.packLevel = level; }
   void setOnFilePercentDone(FilePercentEvent event) override { percentEvent = std::move(event); }
   void setOnLeftOut(LeftOutEvent event) override { leftOutEvent = std::move(event); }
+  bool takesAllItemsInOneRun() const override { return oneRun; }
 
   void zip() override {
     current_.rootDir = rootDir_;
@@ -74,6 +75,7 @@ public:
 
   std::vector<ZipRun> runs;
   std::vector<int> percentsPerRun;
+  bool oneRun = false; // answers takesAllItemsInOneRun
   // Called inside every run with the run's number (1 for the first); may throw.
   std::function<void(std::size_t)> onZip;
   FilePercentEvent percentEvent;

@@ -54,7 +54,7 @@ void TS_BufferStream::Flush() {
 }
 
 std::int64_t TS_BufferStream::logicalPosition() {
-  const std::int64_t sourcePos = Source->Seek(0, 1);
+  const std::int64_t sourcePos = Source->Seek(0, soCurrent);
   if (BufferState == kWriting)
     return sourcePos + BufferPos;
   if (BufferState == kReading)
@@ -124,7 +124,7 @@ void TS_BufferStream::startWriting() {
 
 std::int64_t TS_BufferStream::Write(const void* buffer, std::int64_t count) {
   if (BufferState == kReading) {
-    Source->Seek(logicalPosition(), 0);
+    Source->Seek(logicalPosition(), soBeginning);
     startWriting();
   } else if (BufferState == kIdle) {
     // Idle means nothing pending: set up an empty write buffer (after a read that hit the end
@@ -159,14 +159,14 @@ std::int64_t TS_BufferStream::Seek(std::int64_t offset, int origin) {
   const std::int64_t here = logicalPosition();
   std::int64_t target = 0;
   switch (origin) {
-  case 0:
+  case soBeginning:
     target = offset;
     break;
   // Unrepresentable targets saturate; the source then refuses the seek.
-  case 1:
+  case soCurrent:
     target = AddSaturated(here, offset);
     break;
-  case 2: {
+  case soEnd: {
     // From the end, 10 and -10 both mean ten bytes before it.
     const std::int64_t end = std::max(here, Source->Size());
     target = end - std::min(magnitude(offset), end + 1);
@@ -179,7 +179,7 @@ std::int64_t TS_BufferStream::Seek(std::int64_t offset, int origin) {
     return target;
   if (BufferState == kWriting && !Drain())
     throw Error(texts::kSeekError);
-  Source->Seek(target, 0);
+  Source->Seek(target, soBeginning);
   BufferPos = kNoPos;
   BufferState = kIdle;
   return target;

@@ -104,7 +104,7 @@ bool TEndCentral::LocateEndRecord(TStream& stream) {
 
   const std::int64_t span = std::min<std::int64_t>(kEndRecordSearchSpan, size);
   std::vector<unsigned char> tail(static_cast<std::size_t>(span));
-  stream.Seek(-span, 2);
+  stream.Seek(-span, soEnd);
   if (stream.Read(tail.data(), span) != span) {
     stream.SetPosition(start);
     return false;

@@ -19,8 +19,13 @@ std::int64_t THandleStream::Write(const void* buffer, std::int64_t count) {
   return static_cast<std::int64_t>(file_.write(buffer, static_cast<std::size_t>(count)));
 }
 
+// The stream's origins are handed to the file as they are.
+static_assert(soBeginning == static_cast<int>(platform::SeekOrigin::Begin) &&
+              soCurrent == static_cast<int>(platform::SeekOrigin::Current) &&
+              soEnd == static_cast<int>(platform::SeekOrigin::End));
+
 std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
-  if (origin < 0 || origin > 2)
+  if (origin < soBeginning || origin > soEnd)
     RaiseInvalidSeekOrigin(origin);
   return file_.seek(offset, static_cast<platform::SeekOrigin>(origin));
 }

@@ -68,7 +68,7 @@ bool TLFNFileStream::SetSize(std::int64_t size) {
   const std::int64_t here = Position();
   Flush();
   // Drop whatever was read ahead: it may lie beyond the new end.
-  Source->Seek(here, 0);
+  Source->Seek(here, soBeginning);
   BufferPos = kNoPos;
   BufferState = kIdle;
   return OwnedFile->SetSize(size);

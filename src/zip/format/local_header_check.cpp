@@ -19,7 +19,7 @@ constexpr int kLocalNameLengthOffset = 26;
 
 // Reads exactly `length` bytes at `position`; false when the archive ends first.
 bool readAt(TStream& archive, std::int64_t position, void* buffer, std::int64_t length) {
-  archive.Seek(position, 0);
+  archive.Seek(position, soBeginning);
   return archive.Read(buffer, length) == length;
 }
 

@@ -41,7 +41,7 @@ bool ScanForLocalHeader(TStream& stream, const std::function<void()>& pump) {
         matched = 5; // low byte of the version: any value
       } else if (matched == 5) {
         if (byte <= kScanLargestVersionHighByte) {
-          stream.Seek(position - (kMatchLength - 1), 0);
+          stream.Seek(position - (kMatchLength - 1), soBeginning);
           return true;
         }
         matched = 0; // not a header: the scan goes on after the version

@@ -37,13 +37,13 @@ std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset, int origin) {
   switch (origin) {
-  case 0:
+  case soBeginning:
     position_ = offset;
     break;
-  case 1:
+  case soCurrent:
     position_ = AddSaturated(position_, offset);
     break;
-  case 2:
+  case soEnd:
     position_ = AddSaturated(static_cast<std::int64_t>(data_.size()), offset);
     break;
   default:

@@ -17,7 +17,7 @@ std::uint64_t u64(record::FieldReader& field) {
 bool readExactly(TStream& stream, std::int64_t position, unsigned char* buffer, int length) {
   if (position < 0 || position + length > stream.Size())
     return false;
-  stream.Seek(position, 0);
+  stream.Seek(position, soBeginning);
   return stream.Read(buffer, length) == length;
 }
 

@@ -209,7 +209,7 @@ DateTime TZipReader::EntryDateTime(int index) {
 
 std::string TZipReader::readBytesAt(TStream& stream, std::int64_t position, std::int64_t length) {
   std::string bytes(static_cast<std::size_t>(length), '\0');
-  stream.Seek(position, 0);
+  stream.Seek(position, soBeginning);
   // A length that runs past the end of the file keeps what is there.
   bytes.resize(static_cast<std::size_t>(stream.Read(bytes.data(), length)));
   return bytes;

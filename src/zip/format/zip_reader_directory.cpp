@@ -73,7 +73,7 @@ private:
         end.CentralStartDisk != r_.activeDisk_) {
       switchTo(end.CentralStartDisk + 1);
     }
-    in_->Seek(config_ ? 0 : static_cast<std::int64_t>(end.DirectoryOffset()), 0);
+    in_->Seek(config_ ? 0 : static_cast<std::int64_t>(end.DirectoryOffset()), soBeginning);
   }
 
   // The 64-bit end record the locator before the end record points at. A damaged one matters
@@ -258,7 +258,7 @@ private:
     if (end < entry.FileCommentLength)
       return;
     entry.SetFileComment(readBytesAt(*in_, end - entry.FileCommentLength, entry.FileCommentLength));
-    in_->Seek(end, 0);
+    in_->Seek(end, soBeginning);
   }
 
   void loadMultiDiskComment() {

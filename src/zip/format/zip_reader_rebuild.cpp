@@ -17,7 +17,7 @@ bool TZipReader::rebuildFromLocalHeaders(TStream& stream) {
   dropDirectory();
 
   const bool selfExtracting = paths::SameTextAscii(paths::ExtractFileExt(zipName_), ".EXE");
-  stream.Seek(selfExtracting ? kSfxScanStart : 0, 0);
+  stream.Seek(selfExtracting ? kSfxScanStart : 0, soBeginning);
   if (!ScanForLocalHeader(stream, [this] { checkCancel(); }))
     return false;
 
@@ -42,7 +42,7 @@ bool TZipReader::rebuildFromLocalHeaders(TStream& stream) {
     }
     if (pastTheEnd)
       break;
-    stream.Seek(next, 0);
+    stream.Seek(next, soBeginning);
   }
 
   endRecord_.ThisDisk = 0;

@@ -23,7 +23,7 @@ std::int64_t ArchiveOutput::Write(const void* buffer, std::int64_t count) {
 }
 
 std::int64_t ArchiveOutput::Seek(std::int64_t offset, int origin) {
-  if (origin == 1 && offset == 0)
+  if (origin == soCurrent && offset == 0)
     return position_; // where we are: no need to ask the file
   // Moving away first writes out what is buffered: on a full disk that is where the write fails,
   // and the buffer reports it as a failed seek.

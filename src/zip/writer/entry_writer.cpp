@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "zip/format/zip_helpers.h"
 #include "zip/format/zip_signatures.h"
+#include "zip/writer/entry_format.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/zip_output.h"
@@ -23,12 +24,10 @@ namespace {
 constexpr std::uint32_t kStoreBlock = 32768;
 // The encryption's CRC pass reads the source in blocks of this size.
 constexpr std::uint32_t kCrcPassBlock = 8192;
-// The compressor's levels; 0 stores.
-constexpr std::int32_t kHighestLevel = 9;
-constexpr std::uint16_t kMethodStored = 0;
-// Internal attributes that ask the compressor to classify the data as text or binary.
-constexpr std::uint16_t kUnclassified = 2;
-constexpr std::uint16_t kBinary = 0;
+using entry_format::kBinary;
+using entry_format::kHighestLevel;
+using entry_format::kMethodStored;
+using entry_format::kUnclassified;
 
 } // namespace
 

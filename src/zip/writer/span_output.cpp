@@ -19,9 +19,8 @@ constexpr char kLabelPrefix[] = "PKBACK# ";
 class SystemSpanMedia final : public SpanMedia {
 public:
   void CheckAvailable(const std::string&) override {
-#ifndef _WIN32
-    throw EWriterMode(writer_text::kSpanUnavailable);
-#endif
+    if (!platform::kCanSpanDisks)
+      throw EWriterMode(writer_text::kSpanUnavailable);
   }
 
   std::int64_t FreeSpace(const std::string& zipName) override {

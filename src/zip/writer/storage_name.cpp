@@ -61,10 +61,8 @@ std::string EntryKey(const std::string& directory, const std::string& fileName) 
 }
 
 bool NeedsUtf8Flag(const std::string& name) {
-#ifdef _WIN32
-  (void)name;
-  return false;
-#else
+  if constexpr (!platform::kNamesAreUtf8)
+    return false;
   bool nonAscii = false;
   for (std::size_t i = 0; i < name.size();) {
     const auto c = static_cast<unsigned char>(name[i]);
@@ -89,7 +87,6 @@ bool NeedsUtf8Flag(const std::string& name) {
     i += length;
   }
   return nonAscii;
-#endif
 }
 
 bool MatchesAnyPattern(const std::vector<std::string>& patterns, const std::string& path) {
