@@ -31,7 +31,8 @@ static_assert(
     std::is_same_v<decltype(deflate::TDeflateResult::flagBits), decltype(TZipHeaderInfo::Flags)>);
 static_assert(std::is_same_v<decltype(deflate::TDeflateResult::internalAttributes),
                              decltype(TZipHeaderInfo::InternalAttributes)>);
-// The header's sizes are 32-bit fields; the limits keep every value below 4 GiB.
+// The header's classic sizes and offset are 32-bit fields: a value past them goes into the 64-bit
+// extra field of an archive in one file, and a split archive refuses it (zip_limits.h).
 static_assert(sizeof(TZipHeaderInfo::CompressedSize) == 4);
 static_assert(sizeof(TZipHeaderInfo::UncompressedSize) == 4);
 static_assert(sizeof(TZipHeaderInfo::LocalHeaderOffset) == 4);
