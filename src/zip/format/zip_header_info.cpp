@@ -135,6 +135,8 @@ void TZipHeaderInfo::Clear() {
   nameAsRead_.reset();
   keepNameAsRead_ = false;
   zip64_ = {};
+  localExtra_.clear();
+  centralExtra_.clear();
 }
 
 void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
@@ -163,6 +165,8 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
   nameAsRead_ = source.nameAsRead_;
   keepNameAsRead_ = source.keepNameAsRead_;
   zip64_ = source.zip64_;
+  localExtra_ = source.localExtra_;
+  centralExtra_ = source.centralExtra_;
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
   // A comment left behind from before would not match the length taken from the source.
   if (source.FileCommentLength != 0 && source.fileComment_) {
@@ -200,6 +204,18 @@ void TZipHeaderInfo::SetFileComment(std::optional<std::string_view> text) {
     fileComment_.reset();
   }
   FileCommentLength = static_cast<std::uint16_t>(fileComment_ ? fileComment_->size() : 0);
+}
+
+void TZipHeaderInfo::SetLocalExtra(std::string bytes) {
+  checkFieldLength(bytes.size());
+  localExtra_ = std::move(bytes);
+  LocalExtraLength = static_cast<std::uint16_t>(localExtra_.size());
+}
+
+void TZipHeaderInfo::SetCentralExtra(std::string bytes) {
+  checkFieldLength(bytes.size());
+  centralExtra_ = std::move(bytes);
+  CentralExtraLength = static_cast<std::uint16_t>(centralExtra_.size());
 }
 
 std::uint64_t TZipHeaderInfo::PackedSize() const {
@@ -251,6 +267,7 @@ void TZipHeaderInfo::WriteLocalHeader(TStream& stream, const StoredNameRules& ru
   out.u16(static_cast<std::uint16_t>(name.size()));
   out.u16(LocalExtraLength);
   out.bytes(name);
+  out.bytes(localExtra_);
   stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
 }
 
@@ -273,6 +290,7 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream, const StoredNameRules& 
   out.u32(ExternalAttributes);
   out.u32(LocalHeaderOffset);
   out.bytes(name);
+  out.bytes(centralExtra_);
   out.bytes(comment);
   stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
 }
@@ -326,7 +344,6 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
 
   VersionMadeBy = versionMadeBy;
   takeSharedFields(shared);
-  CentralExtraLength = shared.extraLength;
   FileCommentLength = commentLength;
   DiskNumberStart = diskNumberStart;
   InternalAttributes = internalAttributes;
@@ -334,8 +351,12 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
   LocalHeaderOffset = localHeaderOffset;
   CentralHeaderPosition = static_cast<std::uint32_t>(headerStart);
   zip64_ = *zip64;
+  localExtra_.clear();
   const bool oemName = (versionMadeBy >> kHostShift) == kHostMsDos;
   takeStoredName(std::move(name), oemName, rules);
+  // What could be read of it: the length written back is that of the bytes kept.
+  CentralExtraLength = static_cast<std::uint16_t>(extra.size());
+  centralExtra_ = std::move(extra);
   return true;
 }
 
@@ -365,6 +386,7 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
   ExternalAttributes = 0;
   CentralHeaderPosition = 0;
   zip64_ = {};
+  localExtra_.clear(); // the length is known; the bytes are left to whoever copies them
   LocalHeaderOffset = static_cast<std::uint32_t>(headerStart);
   // Local headers carry no host byte; their names are always taken as OEM.
   takeStoredName(std::move(name), true, rules);

@@ -62,6 +62,14 @@ public:
   // code pages do not convert it back and forth unchanged. Dropped when the name changes.
   void KeepNameAsRead() { keepNameAsRead_ = nameAsRead_.has_value(); }
 
+  // The extra fields the headers carry after the name; each setter sets its length too. The
+  // reader keeps the central ones as stored, so an entry carried over keeps them byte for byte;
+  // the local ones are loaded by whoever copies the local header.
+  const std::string& LocalExtra() const { return localExtra_; }
+  const std::string& CentralExtra() const { return centralExtra_; }
+  void SetLocalExtra(std::string bytes);
+  void SetCentralExtra(std::string bytes);
+
   bool HasComment() const { return FileCommentLength != 0; }
   bool HasDataDescriptor() const { return (Flags & kFlagDataDescriptor) != 0; }
 
@@ -122,6 +130,8 @@ private:
   std::optional<std::string> fileComment_;
   std::optional<std::string> nameAsRead_; // the stored bytes of the last header read
   Zip64EntryValues zip64_;                // from the last central header read
+  std::string localExtra_;
+  std::string centralExtra_;
   bool keepNameAsRead_ = false;
 };
 

@@ -141,7 +141,6 @@ private:
       auto entry = std::make_unique<TZipHeaderInfo>();
       if (!entry->ReadCentralHeader(*in_))
         return;
-      entry->CentralExtraLength = 0;
       if (!addEntry(entry))
         return;
       headersEnd_ = in_->Position();
@@ -202,8 +201,6 @@ private:
         i = -1; // start again, now completing the rebuilt entries
         continue;
       }
-      // The directory keeps no central extra bytes, so none are ever written back.
-      entry->CentralExtraLength = 0;
       if (r_.rebuilt_) {
         completeRebuiltEntry(*entry);
         continue;

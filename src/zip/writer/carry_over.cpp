@@ -189,13 +189,16 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   }
   record::FieldReader lengths(local + kLocalNameLengthOffset);
   const std::uint16_t nameLength = lengths.u16();
-  header.LocalExtraLength = lengths.u16();
+  const std::uint16_t extraLength = lengths.u16();
   copyBuffer_.resize(std::max<std::size_t>(copyBuffer_.size(), nameLength));
   in.ReadBuffer(copyBuffer_.data(), nameLength); // the old name, read past rather than sought
+  // The local extra fields as stored: they go out with the header, byte for byte.
+  std::string extra(extraLength, '\0');
+  in.ReadBuffer(extra.data(), extraLength);
+  header.SetLocalExtra(std::move(extra));
   header.WriteLocalHeader(out);
-  const std::uint64_t rest =
-      std::uint64_t{header.LocalExtraLength} + static_cast<std::uint32_t>(header.CompressedSize);
-  copyBytes(in, out, rest, copyBuffer_, [this] { writer_.raiseIfCanceled(); });
+  copyBytes(in, out, static_cast<std::uint32_t>(header.CompressedSize), copyBuffer_,
+            [this] { writer_.raiseIfCanceled(); });
   if (header.HasDataDescriptor()) {
     // The descriptor that the flag announces is written anew from the directory's values, so
     // the entry stays as its flags describe it whatever form the old one had.

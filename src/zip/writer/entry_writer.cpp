@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "zip/format/zip_helpers.h"
 #include "zip/format/zip_signatures.h"
+#include "zip/writer/host_fields.h"
 #include "zip/writer/multi_disk_output.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_errors.h"
@@ -93,6 +94,7 @@ bool EntryWriter::ZipOneFile(TZipHeaderInfo& header, const std::string& spec) {
     return false;
   if (NeedsUtf8Flag(header.Directory() + header.FileName()))
     header.Flags |= kFlagUtf8Name;
+  AddHostFields(header, spec, writer_.StoreUtcTime());
 
   if (run_.NameTaken(header.Directory(), header.FileName())) {
     leaveOut(spec, fname, !isDirectory);

@@ -40,6 +40,7 @@ void TZipWriter::Assign(const TZipWriter& source) {
   noCompressList_ = source.noCompressList_;
   addDirEntriesOnRecurse_ = source.addDirEntriesOnRecurse_;
   createEmptyArchive_ = source.createEmptyArchive_;
+  storeUtcTime_ = source.storeUtcTime_;
   OnStartZip = source.OnStartZip;
   OnStartZipInfo = source.OnStartZipInfo;
   OnEndZip = source.OnEndZip;

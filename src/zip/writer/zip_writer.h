@@ -86,6 +86,12 @@ public:
   bool CreateEmptyArchive() const { return createEmptyArchive_; }
   void SetCreateEmptyArchive(bool value) { createEmptyArchive_ = value; }
 
+  // Whether new entries carry the extended timestamp field with their UTC modification time,
+  // so they extract at the right time in every time zone. Written only where the system keeps
+  // Unix times (POSIX); Windows archives never carry it.
+  bool StoreUtcTime() const { return storeUtcTime_; }
+  void SetStoreUtcTime(bool value) { storeUtcTime_ = value; }
+
   // The format's field limits; lowered only by tests, which cannot write 4 GiB.
   const ZipLimits& Limits() const { return limits_; }
 
@@ -170,6 +176,7 @@ private:
   std::vector<std::string> noCompressList_;
   bool addDirEntriesOnRecurse_ = false;
   bool createEmptyArchive_ = true;
+  bool storeUtcTime_ = true;
   ZipLimits limits_;
   // SaveOnFirstDisk as configured, and as the last multi-disk run grew it: a run reserves room
   // from the configured value, not from an earlier run's.

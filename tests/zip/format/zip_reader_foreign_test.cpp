@@ -44,7 +44,7 @@ protected:
       EXPECT_EQ(e.Crc32, expected.crc) << i;
       EXPECT_EQ(e.LocalHeaderOffset, expected.headerOffset) << i;
       EXPECT_EQ(e.Flags, expected.flagBits) << i;
-      EXPECT_EQ(e.CentralExtraLength, 0) << i;
+      EXPECT_EQ(e.CentralExtraLength, e.CentralExtra().size()) << i;
       EXPECT_EQ(reader.EntryComment(i), expected.comment) << i;
     }
     EXPECT_EQ(reader.ArchiveComment(), test::archiveCommentWithPython(dir_.file(archive)));
