@@ -47,6 +47,14 @@ inline constexpr bool kCanMoveOpenFiles = false;
 inline constexpr bool kCanMoveOpenFiles = true;
 #endif
 
+// Whether file names are UTF-8 (POSIX), so names stored in a legacy code page are converted;
+// on Windows names are in the ANSI code page.
+#ifdef _WIN32
+inline constexpr bool kNamesAreUtf8 = false;
+#else
+inline constexpr bool kNamesAreUtf8 = true;
+#endif
+
 enum class Access { Read, Write, ReadWrite };
 // Who else may open the file while we hold it (ignored where the system has no share modes).
 enum class Share { DenyNone, DenyWrite, DenyRead, Exclusive };

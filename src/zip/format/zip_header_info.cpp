@@ -33,10 +33,6 @@ std::uint32_t signatureOf(const unsigned char* bytes) {
   return record::FieldReader(bytes).u32();
 }
 
-// The host system is the high byte of "version made by"; 0 is MS-DOS, whose names are OEM.
-constexpr int kHostShift = 8;
-constexpr std::uint16_t kHostMsDos = 0;
-
 // A header never announces more than its 16-bit length can say.
 void checkFieldLength(std::size_t length) {
   if (length > static_cast<std::size_t>(kMaxFieldLength)) {
@@ -95,11 +91,12 @@ void TZipHeaderInfo::writeSharedFields(record::FieldWriter& out) const {
   out.i32(UncompressedSize);
 }
 
-void TZipHeaderInfo::takeStoredName(std::string stored, bool fromOem,
+void TZipHeaderInfo::takeStoredName(std::string stored, SystemName name,
                                     const StoredNameRules& rules) {
-  nameAsRead_ = stored;
+  nameAsRead_ = std::move(stored);
   keepNameAsRead_ = false;
-  SplitName split = DecodeStoredName(std::move(stored), fromOem, rules);
+  nameSpelled_ = name.spelled;
+  SplitName split = DecodeStoredName(std::move(name.text), false, rules);
   directory_ = std::move(split.directory);
   fileName_ = std::move(split.fileName);
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
@@ -134,6 +131,7 @@ void TZipHeaderInfo::Clear() {
   fileComment_.reset();
   nameAsRead_.reset();
   keepNameAsRead_ = false;
+  nameSpelled_ = true;
   zip64_ = {};
   localExtra_.clear();
   centralExtra_.clear();
@@ -164,6 +162,7 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
   directory_ = source.directory_;
   nameAsRead_ = source.nameAsRead_;
   keepNameAsRead_ = source.keepNameAsRead_;
+  nameSpelled_ = source.nameSpelled_;
   zip64_ = source.zip64_;
   localExtra_ = source.localExtra_;
   centralExtra_ = source.centralExtra_;
@@ -182,6 +181,7 @@ void TZipHeaderInfo::SetFileName(std::string_view text) {
     fileName_ = text;
     nameAsRead_.reset();
     keepNameAsRead_ = false;
+    nameSpelled_ = true;
   }
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
 }
@@ -193,6 +193,7 @@ void TZipHeaderInfo::SetDirectory(std::string_view text, paths::LeadByteTest isL
       directory_.clear();
     nameAsRead_.reset();
     keepNameAsRead_ = false;
+    nameSpelled_ = true;
   }
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
 }
@@ -352,8 +353,8 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
   CentralHeaderPosition = static_cast<std::uint32_t>(headerStart);
   zip64_ = *zip64;
   localExtra_.clear();
-  const bool oemName = (versionMadeBy >> kHostShift) == kHostMsDos;
-  takeStoredName(std::move(name), oemName, rules);
+  SystemName systemName = SystemEntryName(name, shared.flags, versionMadeBy, extra, rules);
+  takeStoredName(std::move(name), std::move(systemName), rules);
   // What could be read of it: the length written back is that of the bytes kept.
   CentralExtraLength = static_cast<std::uint16_t>(extra.size());
   centralExtra_ = std::move(extra);
@@ -388,8 +389,9 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
   zip64_ = {};
   localExtra_.clear(); // the length is known; the bytes are left to whoever copies them
   LocalHeaderOffset = static_cast<std::uint32_t>(headerStart);
-  // Local headers carry no host byte; their names are always taken as OEM.
-  takeStoredName(std::move(name), true, rules);
+  // Local headers carry no host byte: a name without the UTF-8 flag is taken as OEM.
+  SystemName systemName = SystemEntryName(name, shared.flags, 0, {}, rules);
+  takeStoredName(std::move(name), std::move(systemName), rules);
   return true;
 }
 

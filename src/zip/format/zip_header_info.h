@@ -10,6 +10,7 @@
 
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "zip/format/entry_name.h"
 #include "zip/format/object.h"
 #include "zip/format/stored_name.h"
 #include "zip/format/stream.h"
@@ -48,6 +49,10 @@ public:
   const std::string& Directory() const { return directory_; }
   // Absent until loaded or set; FileCommentLength may be known without it.
   const std::optional<std::string>& FileComment() const { return fileComment_; }
+
+  // False when the name read could not be spelled by the system: Directory and FileName then
+  // hold a stand-in with '?' (see SystemEntryName), for showing, never for a file.
+  bool NameSpelled() const { return nameSpelled_; }
 
   void SetFileName(std::string_view text);
   // A non-empty directory always ends with the native separator; one is appended when missing.
@@ -121,7 +126,7 @@ private:
   void takeSharedFields(const SharedFields& fields);
   void writeSharedFields(record::FieldWriter& out) const;
   // Directory and file name from the stored bytes; no comment loaded, read marks cleared.
-  void takeStoredName(std::string stored, bool fromOem, const StoredNameRules& rules);
+  void takeStoredName(std::string stored, SystemName name, const StoredNameRules& rules);
   // The stored name as header bytes; raises when it does not fit its 16-bit length.
   std::string storedName(const StoredNameRules& rules) const;
 
@@ -133,6 +138,7 @@ private:
   std::string localExtra_;
   std::string centralExtra_;
   bool keepNameAsRead_ = false;
+  bool nameSpelled_ = true;
 };
 
 } // namespace larkspur::zip

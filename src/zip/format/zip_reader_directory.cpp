@@ -238,8 +238,9 @@ private:
     if (!r_.entries_->Find(&key, index))
       return;
     auto& local = *static_cast<TZipHeaderInfo*>(r_.entries_->Get(index));
-    if (local.Directory() != central.Directory() || local.FileName() != central.FileName() ||
-        !completed_.insert(index).second) {
+    // The stored bytes: the central header may spell the name differently (a Unicode path
+    // field, the host byte) from the local header, which has neither.
+    if (local.StoredName() != central.StoredName() || !completed_.insert(index).second) {
       return;
     }
     const std::uint32_t offset = local.LocalHeaderOffset;
