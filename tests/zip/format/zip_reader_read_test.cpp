@@ -271,15 +271,17 @@ TEST_F(ZipReaderReadTest, MissingArchiveRaisesTheStreamsOpenError) {
   EXPECT_THROW(reader_.OpenArchive(), platform::FileOpenError);
 }
 
-TEST_F(ZipReaderReadTest, CommentHoldingEndSignatureEndsTheArchiveThere) {
+TEST_F(ZipReaderReadTest, AnEndRecordInsideTheCommentIsNotTakenForTheArchives) {
   std::vector<zb::Entry> entries = zb::sampleEntries();
-  // A false record in the comment: an archive without entries and with the comment "hi".
+  // A false record in the comment: an archive without entries and with the comment "hi". It
+  // ends the file too, but no directory ends where it begins.
   zb::End fake;
   fake.comment = "hi";
   useArchive(zb::archive(entries, "look: " + zb::endRecord(fake)));
   reader_.OpenArchive();
-  EXPECT_EQ(reader_.EntryCount(), 0);
-  EXPECT_EQ(reader_.ArchiveComment(), "hi");
+  EXPECT_EQ(reader_.EntryCount(), 3);
+  EXPECT_EQ(reader_.ArchiveComment(), "look: " + zb::endRecord(fake));
+  EXPECT_EQ(reader_.DirectoryProblem(), "");
 }
 
 // ---- The directory cache ----------------------------------------------------------------------
