@@ -33,11 +33,13 @@ bool sameHeaderFields(const TZipHeaderInfo& a, const TZipHeaderInfo& b) {
 // central header, with its host byte and extra fields, also gives the same name.
 void roundTrip(const TZipHeaderInfo& entry) {
   TMemoryStream out;
-  TZipHeaderInfo copy;
+  TZipHeaderInfo copy, central; // writing the local header moves its offset: two copies
   copy.Assign(entry);
   copy.KeepNameAsRead();
+  central.Assign(entry);
+  central.KeepNameAsRead();
   copy.WriteLocalHeader(out);
-  copy.WriteCentralHeader(out);
+  central.WriteCentralHeader(out);
   out.SetPosition(0);
   TZipHeaderInfo again;
   check(again.ReadLocalHeader(out));

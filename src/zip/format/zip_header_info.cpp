@@ -166,7 +166,9 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
   zip64_ = source.zip64_;
   localExtra_ = source.localExtra_;
   centralExtra_ = source.centralExtra_;
-  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
+  FileNameLength = source.keepNameAsRead_ && nameAsRead_
+                       ? static_cast<std::uint16_t>(nameAsRead_->size())
+                       : static_cast<std::uint16_t>(directory_.size() + fileName_.size());
   // A comment left behind from before would not match the length taken from the source.
   if (source.FileCommentLength != 0 && source.fileComment_) {
     fileComment_ = source.fileComment_;
@@ -245,6 +247,12 @@ std::int64_t TZipHeaderInfo::LocalHeaderSize() const {
 
 std::int64_t TZipHeaderInfo::CentralHeaderSize() const {
   return kCentralHeaderSize + FileNameLength + CentralExtraLength + FileCommentLength;
+}
+
+void TZipHeaderInfo::KeepNameAsRead() {
+  keepNameAsRead_ = nameAsRead_.has_value();
+  if (keepNameAsRead_)
+    FileNameLength = static_cast<std::uint16_t>(nameAsRead_->size());
 }
 
 std::string TZipHeaderInfo::StoredName(const StoredNameRules& rules) const {

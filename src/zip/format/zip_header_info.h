@@ -65,7 +65,8 @@ public:
   // Headers written from now on carry the name bytes as read instead of re-encoding Directory
   // and FileName: an entry carried over unchanged keeps its name byte for byte, even where the
   // code pages do not convert it back and forth unchanged. Dropped when the name changes.
-  void KeepNameAsRead() { keepNameAsRead_ = nameAsRead_.has_value(); }
+  // FileNameLength becomes the length of those bytes, which may differ from the name's.
+  void KeepNameAsRead();
 
   // The extra fields the headers carry after the name; each setter sets its length too. The
   // reader keeps the central ones as stored, so an entry carried over keeps them byte for byte;
