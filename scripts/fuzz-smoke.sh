@@ -28,7 +28,7 @@ fuzz() {
     tail -40 "$work/$target.log"; echo "$target FOUND A PROBLEM"; status=1
   fi
 }
-fuzz records_fuzzer "$shared/corpora/zips"
+fuzz records_fuzzer -dict="$root/tests/fuzz/zip_reader_fuzzer.dict" "$shared/corpora/zips"
 fuzz zip_reader_fuzzer -dict="$root/tests/fuzz/zip_reader_fuzzer.dict" "$shared/corpora/zips"
 fuzz wildcard_fuzzer -dict="$root/tests/fuzz/wildcard_fuzzer.dict"
 fuzz deflate_fuzzer "$shared/vectors/deflate/inputs"

@@ -201,12 +201,19 @@ int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
     reader.SetZipName(options.archive);
     reader.OpenArchive();
     std::string listing;
-    for (int i = 0; i < reader.EntryCount(); ++i)
+    int unspelled = 0;
+    for (int i = 0; i < reader.EntryCount(); ++i) {
       listing += entryLine(reader, i) + "\n";
+      unspelled += reader.Entry(i).NameSpelled() ? 0 : 1;
+    }
     const std::string comment = reader.ArchiveComment();
     if (!comment.empty())
       listing += "comment: " + TerminalText(comment) + "\n";
     out << listing;
+    if (unspelled != 0) {
+      err << "larkspur-zip list: warning: " << options.archive << ": " << unspelled
+          << " name(s) with characters this system cannot spell, shown as '?'\n";
+    }
     if (!reader.DirectoryProblem().empty()) {
       err << "larkspur-zip list: warning: " << options.archive << ": " << reader.DirectoryProblem()
           << "\n";

@@ -5,7 +5,7 @@
 
 #include "deflate/crc32.h"
 #include "extract/deflate_decoder.h"
-#include "platform/target_files.h"
+#include "zip/format/entry_name.h"
 #include "zip/format/zip_signatures.h"
 #include "zip/writer/zip_crypto.h"
 
@@ -20,8 +20,6 @@ constexpr std::uint16_t kMethodDeflated = 8;
 // Methods that only say "AES" or strong encryption; their data cannot be read with a password.
 constexpr std::uint16_t kMethodAes = 99;
 constexpr std::uint16_t kFlagStrongEncryption = 0x0040;
-constexpr int kHostShift = 8;
-constexpr int kHostUnix = 3;
 
 std::uint16_t le16(const std::uint8_t* p) {
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -174,13 +172,12 @@ void EntryData::decode(const zip::TZipHeaderInfo& entry, const std::optional<std
 }
 
 std::optional<std::string> nativeEntryName(const std::string& stored, std::uint16_t flags,
-                                           std::uint16_t versionMadeBy) {
-  if (flags & zip::kFlagUtf8Name)
-    return platform::utf8NameToNative(stored);
-  const bool fromUnix = (versionMadeBy >> kHostShift) == kHostUnix;
-  if (fromUnix && platform::isValidUtf8(stored))
-    return platform::utf8NameToNative(stored);
-  return platform::oemNameToNative(stored);
+                                           std::uint16_t versionMadeBy,
+                                           std::string_view centralExtra) {
+  zip::SystemName name = zip::SystemEntryName(stored, flags, versionMadeBy, centralExtra);
+  if (!name.spelled)
+    return std::nullopt;
+  return std::move(name.text);
 }
 
 } // namespace larkspur::extract

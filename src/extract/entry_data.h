@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "extract/archive_input.h"
@@ -55,10 +56,11 @@ private:
   std::vector<std::uint8_t> cryptoHeader_;
 };
 
-// The name of an entry as the system names files, with "/" between its parts: UTF-8 when flag
-// bit 11 is set, else the OEM code page (a name from a Unix host that is UTF-8 is taken as such).
-// Nothing when the system cannot name it.
+// The name of an entry as the system names files, with "/" between its parts (see
+// zip::SystemEntryName); the central header's extra fields may hold a Unicode path for it.
+// Nothing when the system cannot spell it.
 std::optional<std::string> nativeEntryName(const std::string& stored, std::uint16_t flags,
-                                           std::uint16_t versionMadeBy);
+                                           std::uint16_t versionMadeBy,
+                                           std::string_view centralExtra);
 
 } // namespace larkspur::extract

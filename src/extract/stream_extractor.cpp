@@ -37,7 +37,7 @@ std::uint32_t dosTimeOf(std::int64_t unixTime) {
 // entry from a Unix host. Nothing when the system cannot spell it.
 std::optional<std::string> streamEntryName(const std::string& stored) {
   constexpr std::uint16_t kMadeOnUnix = 3 << 8;
-  return nativeEntryName(stored, 0, kMadeOnUnix);
+  return nativeEntryName(stored, 0, kMadeOnUnix, {});
 }
 
 // The header's name without any folder part, else the archive's name without ".gz".

@@ -75,7 +75,7 @@ private:
     const auto name = nativeEntryName(
         local.storedName,
         static_cast<std::uint16_t>(entry.Flags | (local.flags & zip::kFlagUtf8Name)),
-        entry.VersionMadeBy);
+        entry.VersionMadeBy, entry.CentralExtra());
     if (!name)
       throw EEntryFailure(SkipReason::UnsafeName, "the system cannot spell its name");
     session_.rename(*name);

@@ -255,3 +255,39 @@ TEST_F(ExtractTest, UnsupportedFormatsAreRefusedBeforeAnythingIsWritten) {
 
 } // namespace
 } // namespace larkspur::extract::test
+
+namespace larkspur::extract::test {
+namespace {
+
+// Names from other systems extract under the system's own spelling of them: UTF-8 (flagged, or
+// from a Unix host) and the archive's code page (GBK from a DOS host). A name the system cannot
+// spell is left out and reported, never written under garbled bytes.
+TEST_F(ExtractTest, NamesFromOtherSystemsTakeTheSystemsSpellingOrAreReported) {
+  const std::string worldUtf8 = "\xE4\xB8\x96\xE7\x95\x8C";
+  const std::string worldGbk = "\xCA\xC0\xBD\xE7";
+  const std::string world = platform::kNamesAreUtf8 ? worldUtf8 : worldGbk;
+  const std::string smile = "a\xF0\x9F\x98\x80.txt"; // U+1F600 is in no ANSI code page
+  RawEntry flagged{worldUtf8 + "1.txt", "1"};
+  flagged.flags = 0x0800;
+  RawEntry fromUnix{worldUtf8 + "2.txt", "2"};
+  fromUnix.versionMadeBy = 3 << 8 | 20;
+  RawEntry fromDos{worldGbk + "3.txt", "3"};
+  RawEntry unspellable{smile, "4"};
+  unspellable.flags = 0x0800;
+  const ExtractResult result = extractRaw({flagged, fromUnix, fromDos, unspellable});
+
+  EXPECT_EQ(readFile(out(world + "1.txt")), "1");
+  EXPECT_EQ(readFile(out(world + "2.txt")), "2");
+  EXPECT_EQ(readFile(out(world + "3.txt")), "3");
+  if (platform::kNamesAreUtf8) {
+    EXPECT_EQ(result.filesWritten, 4);
+    EXPECT_EQ(readFile(out(smile)), "4");
+  } else {
+    EXPECT_EQ(result.filesWritten, 3);
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_EQ(result.problems[0].reason, SkipReason::UnsafeName);
+  }
+}
+
+} // namespace
+} // namespace larkspur::extract::test

@@ -96,6 +96,48 @@ void TEndCentral::WriteEndRecord(TStream& stream) const {
   stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
 }
 
+namespace {
+
+// The fixed fields of an end record found in the tail.
+struct EndFields {
+  std::uint16_t thisDisk, centralStartDisk, entriesOnThisDisk, totalEntries;
+  std::uint32_t centralSize, centralOffset;
+  std::uint16_t commentLength;
+};
+
+EndFields readEndFields(const unsigned char* record) {
+  record::FieldReader field(record + 4);
+  EndFields f{};
+  f.thisDisk = field.u16();
+  f.centralStartDisk = field.u16();
+  f.entriesOnThisDisk = field.u16();
+  f.totalEntries = field.u16();
+  f.centralSize = field.u32();
+  f.centralOffset = field.u32();
+  f.commentLength = field.u16();
+  return f;
+}
+
+// Whether the record at `at` is the archive's own rather than one inside its comment: its
+// comment ends where the file ends, and on a single disk its directory ends right before it
+// (or before the 64-bit end record its locator points at). A record on another disk of a set
+// can only be checked by its comment.
+bool endsTheArchive(TStream& stream, const EndFields& f, std::int64_t at, std::int64_t size) {
+  if (at + kEndRecordSize + f.commentLength != size)
+    return false;
+  if (f.thisDisk != 0 && f.thisDisk != kZip64Marker16)
+    return true;
+  const Zip64EndRead zip64 = ReadZip64End(stream, at);
+  if (zip64.status == Zip64EndStatus::Found) {
+    const Zip64End& r = zip64.record;
+    return r.centralOffset <= static_cast<std::uint64_t>(r.recordPosition) &&
+           r.centralOffset + r.centralSize == static_cast<std::uint64_t>(r.recordPosition);
+  }
+  return std::uint64_t{f.centralOffset} + f.centralSize == static_cast<std::uint64_t>(at);
+}
+
+} // namespace
+
 bool TEndCentral::LocateEndRecord(TStream& stream) {
   const std::int64_t start = stream.Position();
   const std::int64_t size = stream.Size();
@@ -109,25 +151,37 @@ bool TEndCentral::LocateEndRecord(TStream& stream) {
     stream.SetPosition(start);
     return false;
   }
-  // The record nearest the end wins, as a comment may itself contain the signature.
+  // A comment may itself hold the signature, even a whole end record of another archive: the
+  // record nearest the end that ends the archive wins; when none does (an archive behind a
+  // stub, a damaged comment length), the record nearest the end.
+  std::int64_t chosen = -1;
   for (std::int64_t i = span - kEndRecordSize; i >= 0; --i) {
-    if (tail[static_cast<std::size_t>(i)] != (kEndRecordSignature & 0xFF))
+    if (tail[static_cast<std::size_t>(i)] != (kEndRecordSignature & 0xFF) ||
+        record::FieldReader(tail.data() + i).u32() != kEndRecordSignature) {
       continue;
-    record::FieldReader field(tail.data() + i);
-    if (field.u32() != kEndRecordSignature)
-      continue;
-    ThisDisk = field.u16();
-    CentralStartDisk = field.u16();
-    EntriesOnThisDisk = field.u16();
-    TotalEntries = field.u16();
-    CentralSize = field.u32();
-    CentralOffset = field.u32();
-    CommentLength = field.u16();
-    CommentPosition = size - span + i + kEndRecordSize;
-    return true;
+    }
+    if (chosen < 0)
+      chosen = i;
+    const std::int64_t at = size - span + i;
+    if (endsTheArchive(stream, readEndFields(tail.data() + i), at, size)) {
+      chosen = i;
+      break;
+    }
   }
-  stream.SetPosition(start);
-  return false;
+  if (chosen < 0) {
+    stream.SetPosition(start);
+    return false;
+  }
+  const EndFields f = readEndFields(tail.data() + chosen);
+  ThisDisk = f.thisDisk;
+  CentralStartDisk = f.centralStartDisk;
+  EntriesOnThisDisk = f.entriesOnThisDisk;
+  TotalEntries = f.totalEntries;
+  CentralSize = f.centralSize;
+  CentralOffset = f.centralOffset;
+  CommentLength = f.commentLength;
+  CommentPosition = size - span + chosen + kEndRecordSize;
+  return true;
 }
 
 } // namespace larkspur::zip

@@ -16,7 +16,7 @@ constexpr char kDriveSeparator = ':';
 
 const StoredNameRules& SystemNameRules() {
   static const StoredNameRules system{paths::kNativeSyntax, platform::ansiToOem,
-                                      platform::oemToAnsi, platform::isLeadByte};
+                                      platform::oemNameToNative, platform::isLeadByte};
   return system;
 }
 

@@ -109,6 +109,23 @@ std::optional<Zip64EntryValues> DecodeZip64Extra(std::string_view extra,
   return values;
 }
 
+std::string WithoutZip64Field(std::string_view extra) {
+  std::string kept;
+  std::size_t at = 0;
+  while (extra.size() - at >= 4) {
+    record::FieldReader head(reinterpret_cast<const unsigned char*>(extra.data() + at));
+    const std::uint16_t id = head.u16();
+    const std::size_t length = head.u16();
+    if (length > extra.size() - at - 4)
+      break;
+    if (id != kZip64ExtraId)
+      kept.append(extra.substr(at, 4 + length));
+    at += 4 + length;
+  }
+  kept.append(extra.substr(at));
+  return kept;
+}
+
 std::string EncodeZip64Extra(const Zip64EntryValues& values) {
   record::FieldWriter body;
   if (values.uncompressedSize)

@@ -73,6 +73,10 @@ struct ClassicEntryFields {
 std::optional<Zip64EntryValues> DecodeZip64Extra(std::string_view extra,
                                                  const ClassicEntryFields& classic);
 
+// The extra block without its 64-bit field(s), every other field as it was; bytes after a field
+// that runs past the block's end are kept as they are.
+std::string WithoutZip64Field(std::string_view extra);
+
 // The 64-bit extra field holding the values given, in the note's fixed order (size, packed size,
 // offset, disk); empty when no value is given. A local header gives both sizes.
 std::string EncodeZip64Extra(const Zip64EntryValues& values);

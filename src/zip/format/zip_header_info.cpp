@@ -33,10 +33,6 @@ std::uint32_t signatureOf(const unsigned char* bytes) {
   return record::FieldReader(bytes).u32();
 }
 
-// The host system is the high byte of "version made by"; 0 is MS-DOS, whose names are OEM.
-constexpr int kHostShift = 8;
-constexpr std::uint16_t kHostMsDos = 0;
-
 // A header never announces more than its 16-bit length can say.
 void checkFieldLength(std::size_t length) {
   if (length > static_cast<std::size_t>(kMaxFieldLength)) {
@@ -96,11 +92,12 @@ void TZipHeaderInfo::writeSharedFields(record::FieldWriter& out, bool localZip64
   out.u32(localZip64 ? kZip64Marker32 : static_cast<std::uint32_t>(UncompressedSize));
 }
 
-void TZipHeaderInfo::takeStoredName(std::string stored, bool fromOem,
+void TZipHeaderInfo::takeStoredName(std::string stored, SystemName name,
                                     const StoredNameRules& rules) {
-  nameAsRead_ = stored;
+  nameAsRead_ = std::move(stored);
   keepNameAsRead_ = false;
-  SplitName split = DecodeStoredName(std::move(stored), fromOem, rules);
+  nameSpelled_ = name.spelled;
+  SplitName split = DecodeStoredName(std::move(name.text), false, rules);
   directory_ = std::move(split.directory);
   fileName_ = std::move(split.fileName);
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
@@ -136,8 +133,11 @@ void TZipHeaderInfo::Clear() {
   fileComment_.reset();
   nameAsRead_.reset();
   keepNameAsRead_ = false;
+  nameSpelled_ = true;
   zip64_ = {};
   localZip64_ = LocalZip64::None;
+  localExtra_.clear();
+  centralExtra_.clear();
 }
 
 void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
@@ -166,9 +166,14 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source) {
   directory_ = source.directory_;
   nameAsRead_ = source.nameAsRead_;
   keepNameAsRead_ = source.keepNameAsRead_;
+  nameSpelled_ = source.nameSpelled_;
   zip64_ = source.zip64_;
   localZip64_ = source.localZip64_;
-  FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
+  localExtra_ = source.localExtra_;
+  centralExtra_ = source.centralExtra_;
+  FileNameLength = source.keepNameAsRead_ && nameAsRead_
+                       ? static_cast<std::uint16_t>(nameAsRead_->size())
+                       : static_cast<std::uint16_t>(directory_.size() + fileName_.size());
   // A comment left behind from before would not match the length taken from the source.
   if (source.FileCommentLength != 0 && source.fileComment_) {
     fileComment_ = source.fileComment_;
@@ -183,6 +188,7 @@ void TZipHeaderInfo::SetFileName(std::string_view text) {
     fileName_ = text;
     nameAsRead_.reset();
     keepNameAsRead_ = false;
+    nameSpelled_ = true;
   }
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
 }
@@ -194,6 +200,7 @@ void TZipHeaderInfo::SetDirectory(std::string_view text, paths::LeadByteTest isL
       directory_.clear();
     nameAsRead_.reset();
     keepNameAsRead_ = false;
+    nameSpelled_ = true;
   }
   FileNameLength = static_cast<std::uint16_t>(directory_.size() + fileName_.size());
 }
@@ -205,6 +212,19 @@ void TZipHeaderInfo::SetFileComment(std::optional<std::string_view> text) {
     fileComment_.reset();
   }
   FileCommentLength = static_cast<std::uint16_t>(fileComment_ ? fileComment_->size() : 0);
+}
+
+void TZipHeaderInfo::SetLocalExtra(std::string bytes) {
+  const std::size_t zip64 = localZip64_ == LocalZip64::Written ? kZip64LocalExtraSize : 0;
+  checkFieldLength(bytes.size() + zip64);
+  localExtra_ = std::move(bytes);
+  LocalExtraLength = static_cast<std::uint16_t>(localExtra_.size() + zip64);
+}
+
+void TZipHeaderInfo::SetCentralExtra(std::string bytes) {
+  checkFieldLength(bytes.size());
+  centralExtra_ = std::move(bytes);
+  CentralExtraLength = static_cast<std::uint16_t>(centralExtra_.size());
 }
 
 std::uint64_t TZipHeaderInfo::PackedSize() const {
@@ -279,6 +299,12 @@ std::int64_t TZipHeaderInfo::CentralHeaderSize() const {
          static_cast<std::int64_t>(centralZip64Extra().size()) + FileCommentLength;
 }
 
+void TZipHeaderInfo::KeepNameAsRead() {
+  keepNameAsRead_ = nameAsRead_.has_value();
+  if (keepNameAsRead_)
+    FileNameLength = static_cast<std::uint16_t>(nameAsRead_->size());
+}
+
 std::string TZipHeaderInfo::StoredName(const StoredNameRules& rules) const {
   return nameAsRead_ ? *nameAsRead_ : EncodeStoredName(directory_, fileName_, rules);
 }
@@ -306,6 +332,7 @@ void TZipHeaderInfo::WriteLocalHeader(TStream& stream, const StoredNameRules& ru
     sizes.compressedSize = PackedSize();
     out.bytes(EncodeZip64Extra(sizes));
   }
+  out.bytes(localExtra_);
   stream.WriteBuffer(out.data().data(), static_cast<std::int64_t>(out.data().size()));
 }
 
@@ -316,8 +343,9 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream, const StoredNameRules& 
     checkFieldLength(fileComment_->size());
   const std::string_view comment =
       FileCommentLength != 0 && fileComment_ ? std::string_view(*fileComment_) : std::string_view();
-  // The only central extra bytes written are the 64-bit values; none are kept from a read.
-  const std::string extra = centralZip64Extra();
+  // The 64-bit values, made anew from the entry's values, then the other fields it carries.
+  const std::string extra = centralZip64Extra() + centralExtra_;
+  checkFieldLength(extra.size());
   record::FieldWriter out;
   out.u32(kCentralHeaderSignature);
   out.u16(VersionMadeBy);
@@ -384,7 +412,6 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
 
   VersionMadeBy = versionMadeBy;
   takeSharedFields(shared);
-  CentralExtraLength = shared.extraLength;
   FileCommentLength = commentLength;
   DiskNumberStart = diskNumberStart;
   InternalAttributes = internalAttributes;
@@ -392,8 +419,13 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream, const TNextDiskHandler& 
   LocalHeaderOffset = localHeaderOffset;
   CentralHeaderPosition = headerStart;
   zip64_ = *zip64;
-  const bool oemName = (versionMadeBy >> kHostShift) == kHostMsDos;
-  takeStoredName(std::move(name), oemName, rules);
+  localExtra_.clear();
+  SystemName systemName = SystemEntryName(name, shared.flags, versionMadeBy, extra, rules);
+  takeStoredName(std::move(name), std::move(systemName), rules);
+  // What could be read of it, without the 64-bit field, which is written anew from the values:
+  // the length written back is that of the bytes kept.
+  centralExtra_ = WithoutZip64Field(extra);
+  CentralExtraLength = static_cast<std::uint16_t>(centralExtra_.size());
   return true;
 }
 
@@ -436,13 +468,15 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream, const StoredNameRules& rul
   CentralHeaderPosition = 0;
   zip64_ = zip64;
   localZip64_ = LocalZip64::None;
+  localExtra_.clear(); // the length is known; the bytes are left to whoever copies them
   // An offset past the classic field is kept whole, as a central header would give it.
   const auto offset = static_cast<std::uint64_t>(headerStart);
   LocalHeaderOffset = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, kZip64Marker32));
   if (offset >= kZip64Marker32)
     zip64_.localHeaderOffset = offset;
-  // Local headers carry no host byte; their names are always taken as OEM.
-  takeStoredName(std::move(name), true, rules);
+  // Local headers carry no host byte: a name without the UTF-8 flag is taken as OEM.
+  SystemName systemName = SystemEntryName(name, shared.flags, 0, {}, rules);
+  takeStoredName(std::move(name), std::move(systemName), rules);
   return true;
 }
 

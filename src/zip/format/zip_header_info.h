@@ -10,6 +10,7 @@
 
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "zip/format/entry_name.h"
 #include "zip/format/object.h"
 #include "zip/format/stored_name.h"
 #include "zip/format/stream.h"
@@ -49,6 +50,10 @@ public:
   // Absent until loaded or set; FileCommentLength may be known without it.
   const std::optional<std::string>& FileComment() const { return fileComment_; }
 
+  // False when the name read could not be spelled by the system: Directory and FileName then
+  // hold a stand-in with '?' (see SystemEntryName), for showing, never for a file.
+  bool NameSpelled() const { return nameSpelled_; }
+
   void SetFileName(std::string_view text);
   // A non-empty directory always ends with the native separator; one is appended when missing.
   void SetDirectory(std::string_view text, paths::LeadByteTest isLeadByte = platform::isLeadByte);
@@ -60,7 +65,16 @@ public:
   // Headers written from now on carry the name bytes as read instead of re-encoding Directory
   // and FileName: an entry carried over unchanged keeps its name byte for byte, even where the
   // code pages do not convert it back and forth unchanged. Dropped when the name changes.
-  void KeepNameAsRead() { keepNameAsRead_ = nameAsRead_.has_value(); }
+  // FileNameLength becomes the length of those bytes, which may differ from the name's.
+  void KeepNameAsRead();
+
+  // The extra fields the headers carry after the name; each setter sets its length too. The
+  // reader keeps the central ones as stored, so an entry carried over keeps them byte for byte;
+  // the local ones are loaded by whoever copies the local header.
+  const std::string& LocalExtra() const { return localExtra_; }
+  const std::string& CentralExtra() const { return centralExtra_; }
+  void SetLocalExtra(std::string bytes);
+  void SetCentralExtra(std::string bytes);
 
   bool HasComment() const { return FileCommentLength != 0; }
   bool HasDataDescriptor() const { return (Flags & kFlagDataDescriptor) != 0; }
@@ -129,7 +143,7 @@ private:
   void takeSharedFields(const SharedFields& fields);
   void writeSharedFields(record::FieldWriter& out, bool localZip64) const;
   // Directory and file name from the stored bytes; no comment loaded, read marks cleared.
-  void takeStoredName(std::string stored, bool fromOem, const StoredNameRules& rules);
+  void takeStoredName(std::string stored, SystemName name, const StoredNameRules& rules);
   // The stored name as header bytes; raises when it does not fit its 16-bit length.
   std::string storedName(const StoredNameRules& rules) const;
 
@@ -139,7 +153,11 @@ private:
   std::optional<std::string> nameAsRead_; // the stored bytes of the last header read
   // The central header's 64-bit values: as last read, or set for writing.
   Zip64EntryValues zip64_;
+  // The other extra fields: copied from a read (central) or set for writing.
+  std::string localExtra_;
+  std::string centralExtra_;
   bool keepNameAsRead_ = false;
+  bool nameSpelled_ = true;
   enum class LocalZip64 { None, Written, Copied };
   LocalZip64 localZip64_ = LocalZip64::None;
   // The 64-bit field that follows the central header's name: the values whose classic fields

@@ -141,7 +141,6 @@ private:
       auto entry = std::make_unique<TZipHeaderInfo>();
       if (!entry->ReadCentralHeader(*in_))
         return;
-      entry->CentralExtraLength = 0;
       if (!addEntry(entry))
         return;
       headersEnd_ = in_->Position();
@@ -202,8 +201,6 @@ private:
         i = -1; // start again, now completing the rebuilt entries
         continue;
       }
-      // The directory keeps no central extra bytes, so none are ever written back.
-      entry->CentralExtraLength = 0;
       if (r_.rebuilt_) {
         completeRebuiltEntry(*entry);
         continue;
@@ -241,8 +238,9 @@ private:
     if (!r_.entries_->Find(&key, index))
       return;
     auto& local = *static_cast<TZipHeaderInfo*>(r_.entries_->Get(index));
-    if (local.Directory() != central.Directory() || local.FileName() != central.FileName() ||
-        !completed_.insert(index).second) {
+    // The stored bytes: the central header may spell the name differently (a Unicode path
+    // field, the host byte) from the local header, which has neither.
+    if (local.StoredName() != central.StoredName() || !completed_.insert(index).second) {
       return;
     }
     const std::uint64_t offset = local.HeaderOffset();

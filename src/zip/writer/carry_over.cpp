@@ -206,11 +206,13 @@ void CarryOver::copyEntry(TZipHeaderInfo& header, const TZipHeaderInfo& stored) 
   if (localPacked == kZip64Marker32 || localSize == kZip64Marker32)
     header.SetLocalZip64Sizes(false);
   const bool wideDescriptor = hasZip64Field(extra);
+  // The local extra fields as stored go out with the header, byte for byte (and replace any
+  // the header held from being written in an earlier run).
+  header.SetLocalExtra(std::move(extra));
   EntryData data;
   // The directory's values are the entry's: its local header is final before the copy.
   data.headerFinal = true;
   data.write = [&](TStream& out) {
-    out.Write(extra.data(), static_cast<std::int64_t>(extra.size()));
     copyBytes(in, out, stored.PackedSize(), copyBuffer_, [this] { run_.RaiseIfCanceled(); });
     if (header.HasDataDescriptor()) {
       // The descriptor that the flag announces is written anew from the directory's values, so

@@ -11,6 +11,7 @@
 #include "zip/format/zip_helpers.h"
 #include "zip/format/zip_signatures.h"
 #include "zip/writer/entry_format.h"
+#include "zip/writer/host_fields.h"
 #include "zip/writer/storage_name.h"
 #include "zip/writer/writer_errors.h"
 #include "zip/writer/zip_output.h"
@@ -92,6 +93,7 @@ bool EntryWriter::describe(TZipHeaderInfo& header, const std::string& spec, bool
     return false;
   if (NeedsUtf8Flag(header.Directory() + header.FileName()))
     header.Flags |= kFlagUtf8Name;
+  AddHostFields(header, spec, writer_.StoreUtcTime());
   return true;
 }
 

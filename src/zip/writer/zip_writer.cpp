@@ -41,6 +41,7 @@ void TZipWriter::Assign(const TZipWriter& source) {
   addDirEntriesOnRecurse_ = source.addDirEntriesOnRecurse_;
   createEmptyArchive_ = source.createEmptyArchive_;
   compressionThreads_ = source.compressionThreads_;
+  storeUtcTime_ = source.storeUtcTime_;
   OnStartZip = source.OnStartZip;
   OnStartZipInfo = source.OnStartZipInfo;
   OnEndZip = source.OnEndZip;

@@ -96,6 +96,12 @@ public:
   int CompressionThreads() const { return compressionThreads_; }
   void SetCompressionThreads(int value) { compressionThreads_ = value < 1 ? 1 : value; }
 
+  // Whether new entries carry the extended timestamp field with their UTC modification time,
+  // so they extract at the right time in every time zone. Written only where the system keeps
+  // Unix times (POSIX); Windows archives never carry it.
+  bool StoreUtcTime() const { return storeUtcTime_; }
+  void SetStoreUtcTime(bool value) { storeUtcTime_ = value; }
+
   // The format's field limits; lowered only by tests, which cannot write 4 GiB.
   const ZipLimits& Limits() const { return limits_; }
   // The path settings that decide the name a file is stored under.
@@ -181,6 +187,7 @@ private:
   bool addDirEntriesOnRecurse_ = false;
   bool createEmptyArchive_ = true;
   int compressionThreads_ = 1;
+  bool storeUtcTime_ = true;
   ZipLimits limits_;
   // SaveOnFirstDisk as configured, and as the last multi-disk run grew it: a run reserves room
   // from the configured value, not from an earlier run's.

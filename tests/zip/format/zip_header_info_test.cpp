@@ -217,14 +217,20 @@ TEST(ZipHeaderInfo, DirectoryEntryIsStoredWithATrailingSlash) {
   EXPECT_EQ(read.FileName(), "");
 }
 
-TEST(ZipHeaderInfo, CentralNamesAreConvertedFromOemOnlyForTheDosHost) {
+// Where names are in a code page (Windows) only the DOS host's are OEM; where they are UTF-8
+// (POSIX) a name that is not UTF-8 is read as OEM whatever host wrote it.
+TEST(ZipHeaderInfo, CentralNamesAreConvertedFromOemForTheDosHostOrWhereNamesAreUtf8) {
   const std::string stored = "d/caf\x82";
-  for (const std::uint16_t host : {0, 3}) {
-    TMemoryStream stream(centralHeader(stored, 0, 0, static_cast<std::uint16_t>(host << 8 | 20)));
-    TZipHeaderInfo e;
-    ASSERT_TRUE(e.ReadCentralHeader(stream, nullptr, test::kAccentRules));
-    EXPECT_EQ(e.Directory(), "d" + kSep) << host;
-    EXPECT_EQ(e.FileName(), host == 0 ? "caf\xE9" : "caf\x82") << host;
+  for (const bool namesAreUtf8 : {false, true}) {
+    StoredNameRules rules = test::kAccentRules;
+    rules.namesAreUtf8 = namesAreUtf8;
+    for (const std::uint16_t host : {0, 3}) {
+      TMemoryStream stream(centralHeader(stored, 0, 0, static_cast<std::uint16_t>(host << 8 | 20)));
+      TZipHeaderInfo e;
+      ASSERT_TRUE(e.ReadCentralHeader(stream, nullptr, rules));
+      EXPECT_EQ(e.Directory(), "d" + kSep) << host;
+      EXPECT_EQ(e.FileName(), host == 0 || namesAreUtf8 ? "caf\xE9" : "caf\x82") << host;
+    }
   }
 }
 

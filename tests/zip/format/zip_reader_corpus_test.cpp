@@ -302,5 +302,30 @@ TEST_F(CorpusHostTest, SixtyFourBitContainerIsRead) {
   expectPythonNames(archives);
 }
 
+// The archive's own end record is the one whose comment ends the file and whose directory
+// ends right before it, even when the comment holds another archive's end record nearer the
+// end; a 64-bit end record that disagrees with the classic one is the one that holds.
+TEST(ZipReaderCorpus, TheRealEndRecordIsReadWhateverTheCommentHolds) {
+  const struct {
+    const char* archive;
+    const char* name;
+    std::uint64_t size;
+  } cases[] = {
+      {"libzip/zip-in-archive-comment.zip", "test", 5},
+      {"libzip/zip64-in-archive-comment.zip", "testfile.txt", 0},
+      {"libzip/incons-eocd64.zip", "-", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archive);
+    TZipReader reader;
+    reader.SetZipName(larkspur::test::sharedPath(std::string("corpora/zips/") + c.archive));
+    reader.OpenArchive();
+    ASSERT_EQ(reader.EntryCount(), 1);
+    EXPECT_EQ(reader.Entry(0).FileName(), c.name);
+    EXPECT_EQ(reader.Entry(0).Size(), c.size);
+    EXPECT_FALSE(reader.Rebuilt());
+  }
+}
+
 } // namespace
 } // namespace larkspur::zip

@@ -177,10 +177,9 @@ const HostileCase kCases[] = {
     {"LocalNameRunsPastTheEnd", localNameRunsPastTheEnd, Outcome::Incomplete, 0},
     {"CentralOffsetPastTheEnd", centralOffsetPastTheEnd, Outcome::Rebuilt, 3},
     {"LocalOffsetsPastTheEnd", localOffsetsPastTheEnd, Outcome::Read, 3},
-    // Disk 65535 of a set: the directory is looked for on disk 65537.
-    {"CommentHoldsGarbageEndRecord", commentHoldsGarbageEndRecord, Outcome::Incomplete, 0},
-    {"CommentHoldsEndRecordPointingAstray", commentHoldsEndRecordPointingAstray, Outcome::Rebuilt,
-     3},
+    // Records inside the comment: the archive's own end record is the one that ends the file.
+    {"CommentHoldsGarbageEndRecord", commentHoldsGarbageEndRecord, Outcome::Read, 3},
+    {"CommentHoldsEndRecordPointingAstray", commentHoldsEndRecordPointingAstray, Outcome::Read, 3},
     {"DiskNumbersPointNowhere", diskNumbersPointNowhere, Outcome::Incomplete, 0},
     {"LastDiskCentralDirectoryRunsOut", lastDiskCentralDirectoryRunsOut, Outcome::Incomplete, 0},
     {"MegabytesOfGarbage", megabytesOfGarbage, Outcome::Incomplete, 0},

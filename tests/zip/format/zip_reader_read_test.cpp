@@ -96,7 +96,7 @@ TEST_F(ZipReaderReadTest, CentralEntriesOrderedByLocalOffset) {
   EXPECT_EQ(fullName(2), native("docs/gamma.bin"));
 }
 
-TEST_F(ZipReaderReadTest, CentralExtraBytesAreNotKept) {
+TEST_F(ZipReaderReadTest, CentralExtraBytesAreKeptAsStored) {
   std::vector<zb::Entry> entries = zb::sampleEntries();
   entries[0].centralExtra = std::string("\x55\x54\x05\x00\x01\x02\x03\x04\x05", 9);
   entries[1].centralExtra = std::string(40, '\x07');
@@ -104,8 +104,12 @@ TEST_F(ZipReaderReadTest, CentralExtraBytesAreNotKept) {
   useArchive(zb::archive(entries));
   reader_.OpenArchive();
   ASSERT_EQ(reader_.EntryCount(), 3);
+  // Kept as stored, so an update writes them back unchanged.
+  EXPECT_EQ(reader_.Entry(0).CentralExtra(), entries[0].centralExtra);
+  EXPECT_EQ(reader_.Entry(1).CentralExtra(), entries[1].centralExtra);
+  EXPECT_EQ(reader_.Entry(2).CentralExtra(), "");
   for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(reader_.Entry(i).CentralExtraLength, 0) << i;
+    EXPECT_EQ(reader_.Entry(i).CentralExtraLength, reader_.Entry(i).CentralExtra().size()) << i;
   EXPECT_EQ(reader_.EntryComment(1), "beta's comment");
   EXPECT_EQ(fullName(2), native("docs/gamma.bin"));
 }
@@ -267,15 +271,17 @@ TEST_F(ZipReaderReadTest, MissingArchiveRaisesTheStreamsOpenError) {
   EXPECT_THROW(reader_.OpenArchive(), platform::FileOpenError);
 }
 
-TEST_F(ZipReaderReadTest, CommentHoldingEndSignatureEndsTheArchiveThere) {
+TEST_F(ZipReaderReadTest, AnEndRecordInsideTheCommentIsNotTakenForTheArchives) {
   std::vector<zb::Entry> entries = zb::sampleEntries();
-  // A false record in the comment: an archive without entries and with the comment "hi".
+  // A false record in the comment: an archive without entries and with the comment "hi". It
+  // ends the file too, but no directory ends where it begins.
   zb::End fake;
   fake.comment = "hi";
   useArchive(zb::archive(entries, "look: " + zb::endRecord(fake)));
   reader_.OpenArchive();
-  EXPECT_EQ(reader_.EntryCount(), 0);
-  EXPECT_EQ(reader_.ArchiveComment(), "hi");
+  EXPECT_EQ(reader_.EntryCount(), 3);
+  EXPECT_EQ(reader_.ArchiveComment(), "look: " + zb::endRecord(fake));
+  EXPECT_EQ(reader_.DirectoryProblem(), "");
 }
 
 // ---- The directory cache ----------------------------------------------------------------------
