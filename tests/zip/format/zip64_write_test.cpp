@@ -195,5 +195,19 @@ TEST(Zip64EntryWrite, EveryCountAtOrAbove65535UsesTheRecord) {
   EXPECT_EQ(end.TotalEntries, 65534);
 }
 
+// A header read back keeps every other extra field, but its 64-bit field is made anew from the
+// values, so an update that moves the entry never writes a stale offset or a second field.
+TEST(Zip64EntryWrite, TheOld64BitFieldIsDroppedAndTheOtherFieldsKept) {
+  const std::string time = le16(0x5455) + le16(5) + std::string("\x01\x00\x00\x00\x40", 5);
+  const std::string wide = le16(kZip64ExtraId) + le16(8) + le64(5 * kGiB);
+  const std::string unicode = le16(0x7075) + le16(1) + std::string(1, '\x01');
+  EXPECT_EQ(WithoutZip64Field(time + wide + unicode), time + unicode);
+  EXPECT_EQ(WithoutZip64Field(wide), "");
+  // A field running past the block is kept as it stands, like every byte after it.
+  const std::string cut = le16(kZip64ExtraId) + le16(40) + "abc";
+  EXPECT_EQ(WithoutZip64Field(time + cut), time + cut);
+  EXPECT_EQ(WithoutZip64Field("ab"), "ab");
+}
+
 } // namespace
 } // namespace larkspur::zip
