@@ -48,14 +48,7 @@ check_ours() {
 check_readers() {
   local archive=$1 what=$2
   started
-  python3 - "$archive" >"$WORK/python-names" <<'EOF' || fail "$what: Python's zipfile"
-import sys, zipfile
-with zipfile.ZipFile(sys.argv[1]) as z:
-    bad = z.testzip()
-    if bad:
-        sys.exit("bad entry: " + bad)
-    print("\n".join(z.namelist()))
-EOF
+  archive_names "$archive" >"$WORK/python-names" || fail "$what: Python's zipfile"
   took "$what: python zipfile"
   started
   unzip -tqq "$archive" >/dev/null || fail "$what: unzip -t"
