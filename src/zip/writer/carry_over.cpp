@@ -27,7 +27,6 @@ namespace {
 constexpr std::size_t kCopyBlock = 65536;
 // Where the sizes and the name and extra-field lengths sit in a local header.
 constexpr int kLocalSizesOffset = 18;
-constexpr int kLocalNameLengthOffset = 26;
 // The optional signature in front of a data descriptor ("PK\7\8").
 constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;
 
